@@ -1,0 +1,6 @@
+#include "core/modGremlok.h"
+
+namespace modGremlok {
+void HandOverCommandLine() {}
+void ProcessCommandLine(QString&) {}
+} // namespace modGremlok

@@ -1,0 +1,24 @@
+#pragma once
+#include <memory>
+
+// A shared object that comes into being the first time it is used and can be released and
+// re-created later (a new skin means a new enemy, exit releases everything).
+template <class T>
+class Lazy {
+public:
+    T* operator->() { return &get(); }
+    T& operator*() { return get(); }
+    T& get()
+    {
+        if (!m_object)
+            m_object = std::make_unique<T>();
+        return *m_object;
+    }
+    // The object if it exists, without creating it.
+    T* existing() const { return m_object.get(); }
+    explicit operator bool() const { return m_object != nullptr; }
+    void reset() { m_object.reset(); }
+
+private:
+    std::unique_ptr<T> m_object;
+};

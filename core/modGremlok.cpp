@@ -1,0 +1,205 @@
+#include "core/modGremlok.h"
+#include "core/Strings.h"
+
+#include "dialogs/frmTip.h"
+#include "fight/Enemy.h"
+#include "fight/Weapon.h"
+#include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
+#include "platform/SysInfo.h"
+#include "platform/System.h"
+#include "platform/vbTrayIcon.h"
+#include "shell/frmMain.h"
+#include "sound/SoundEffects.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPalette>
+
+namespace modGremlok {
+
+Lazy<Weapon> gWeapon;
+Lazy<Enemy> gEnemy;
+Lazy<SoundEffects> gSound;
+Lazy<platform::SettingsStore> SettingsStore;
+
+QString Skin;
+int32_t TimedFightStart = 0;
+int16_t TimedFightLength = 0;
+int32_t MultiplayerFightStart = 0;
+int16_t MultiplayerFightLength = 0;
+bool Blood = false;
+bool Shadow = false;
+bool CenterPointer = false;
+uint8_t Pointer = 0;
+bool Scramble = false;
+bool FirstRun = false;
+bool AutoAccept = false;
+bool AutoUnload = false;
+uint8_t AutoUnloadTime = 0;
+QString Nickname;
+int16_t AnimationSpeed = 0;
+uint8_t Difficulty = 0;
+
+bool OpponentAway = false;
+bool IsInitiator = false;
+bool DialogOpen = false;
+bool MessageBoxOpen = false;
+bool PlayerAlive = false;
+bool FightInProgress = false;
+uint8_t SavedDifficulty = 0;
+int32_t EnemyX = 0;
+int32_t EnemyY = 0;
+int32_t ScreenWidth = 0;
+int32_t ScreenHeight = 0;
+bool HighColorDisplay = false;
+QString SkinFolder;
+int16_t AttackInterval = 0;
+QString OpponentNickname;
+float SlowestBestTime = 0.0f;
+bool CommandLineConnect = false;
+bool IsWin2000OrLater = false;
+bool IsWin98OrLater = false;
+int32_t FightTimerId = 0;
+
+QString CommandLine;
+
+namespace {
+constexpr int kMaxUserName = 17;
+}
+
+QString ProgramFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+bool Main()
+{
+    // 1. Another copy running: hand it the command line, then end silently.
+    auto instance = std::make_unique<platform::SingleInstance>(platform::PrivateRuntimeFolder());
+    if (!instance->claim()) {
+        if (!CommandLine.trimmed().isEmpty())
+            instance->handOver(CommandLine);
+        return false;
+    }
+
+    // 2. The hidden main window and the tray icon.
+    frmMain& main = frmMain::instance();
+    main.Instance = std::move(instance);
+    main.Instance->onCommandLine = [](const QString& line) {
+        frmMain& m = frmMain::instance();
+        m.cmdProcessMsg->setText(line);
+        m.cmdProcessMsg_Click();
+    };
+    main.SysTray->setIcon(QIcon(main.IconList.ListImage(1).Picture));
+    main.SysTray->setToolTip(AppTitle);
+    main.SysTray->setVisible(true);
+
+    // 3. and 4.
+    platform::VersionFlags(IsWin2000OrLater, IsWin98OrLater);
+    ReadScreenMetrics();
+
+    // 5. The private working folder of the current skin.
+    SkinFolder = platform::PrivateRuntimeFolder() + QStringLiteral("/simskin.tmp/");
+
+    // 6. to 21. Settings; a read that fails keeps the global's value and start-up goes on.
+    platform::SettingsStore& reg = *SettingsStore;
+    const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
+    reg.ReadString(key, QStringLiteral("Skin"), BaseSkinName, Skin);
+    LoadSkin();
+    gSound.get();
+    reg.ReadInt32(key, QStringLiteral("TimedFightStart"), 300, TimedFightStart);
+    reg.ReadInt16(key, QStringLiteral("TimedFightLength"), 300, TimedFightLength);
+    reg.ReadInt32(key, QStringLiteral("MultiplayerFightStart"), 300, MultiplayerFightStart);
+    reg.ReadInt16(key, QStringLiteral("MultiplayerFightLength"), 300, MultiplayerFightLength);
+    bool flag = false;
+    if (reg.ReadBool(key, QStringLiteral("Sound"), true, flag))
+        gSound->setSoundEnabled(flag);
+    if (reg.ReadBool(key, QStringLiteral("DirectSound"), true, flag))
+        gSound->setDirectSound(flag);
+    reg.ReadBool(key, QStringLiteral("Blood"), true, Blood);
+    reg.ReadBool(key, QStringLiteral("Shadow"), false, Shadow);
+    reg.ReadBool(key, QStringLiteral("CenterPointer"), true, CenterPointer);
+    reg.ReadByte(key, QStringLiteral("Pointer"), 1, Pointer);
+    reg.ReadBool(key, QStringLiteral("Scramble"), true, Scramble);
+    reg.ReadBool(key, QStringLiteral("FirstRun"), true, FirstRun);
+    reg.ReadBool(key, QStringLiteral("AutoAccept"), false, AutoAccept);
+    reg.ReadBool(key, QStringLiteral("AutoUnload"), false, AutoUnload);
+    reg.ReadByte(key, QStringLiteral("AutoUnloadTime"), 5, AutoUnloadTime);
+
+    if (FirstRun) {
+        reg.SetValue(key, QStringLiteral("FirstRun"), false);
+        const QString user = platform::UserName();
+        reg.SetValue(key, QStringLiteral("Nickname"), user.size() <= kMaxUserName ? user : QString());
+    }
+    reg.ReadString(key, QStringLiteral("Nickname"), QString(), Nickname);
+
+    if (reg.ReadInt16(key, QStringLiteral("AnimationSpeed"), 45, AnimationSpeed)) {
+        main.tmrAnimAttack->setInterval(AnimationSpeed);
+        main.tmrAnimDie->setInterval(AnimationSpeed);
+    }
+    if (reg.ReadByte(key, QStringLiteral("Difficulty"), 1, Difficulty))
+        ApplyDifficulty(false);
+
+    main.tmrSysTrayLeftButton->setInterval(platform::SysInfo::DoubleClickTime());
+    main.SysTray->setEnabled(true);
+
+    if (reg.ReadBool(key, QStringLiteral("TimedFight"), false, flag) && flag)
+        main.mnuTimedFight_Click();
+    if (reg.ReadBool(key, QStringLiteral("Listen"), false, flag) && flag)
+        main.mnuListen_Click();
+
+    DialogOpen = false;
+    MessageBoxOpen = false;
+    if (!CommandLine.isEmpty()) {
+        QString commandLine = CommandLine;
+        ProcessCommandLine(commandLine);
+    }
+
+    if (reg.ReadBool(key, QStringLiteral("QuickHelp"), true, flag) && flag)
+        ShowTipWindow();
+    reg.CloseKey(key);
+
+    // 22. The best-times table exists from the first start on.
+    const int32_t scores = reg.OpenKey(platform::HKEY_CURRENT_USER, ScoresKey, 0);
+    if (reg.ReadFloat(scores, QStringLiteral("Score5"), -1.0f, SlowestBestTime)
+        && SlowestBestTime == -1.0f)
+        InitBestTimes();
+    reg.CloseKey(scores);
+    return true;
+}
+
+void ReadScreenMetrics()
+{
+    const platform::ScreenMetrics m = platform::ReadScreen();
+    ScreenWidth = m.Width;
+    ScreenHeight = m.Height;
+    HighColorDisplay = m.HighColor;
+}
+
+void DrawEtchedLine(QPainter& dc, int16_t x, int16_t y, int32_t width)
+{
+    // An etched edge: a shadow line with a highlight line under it.
+    const QPalette pal;
+    dc.save();
+    dc.setPen(pal.color(QPalette::Dark));
+    dc.drawLine(x, y, x + width - 1, y);
+    dc.setPen(pal.color(QPalette::Light));
+    dc.drawLine(x, y + 1, x + width - 1, y + 1);
+    dc.restore();
+}
+
+void InitBestTimes()
+{
+    platform::SettingsStore& reg = *SettingsStore;
+    const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, ScoresKey, 0);
+    for (int i = 1; i <= 5; ++i) {
+        reg.SetValue(key, QStringLiteral("Name%1").arg(i), Strings::Anonymous);
+        reg.SetValue(key, QStringLiteral("Score%1").arg(i), 999999);
+    }
+    reg.CloseKey(key);
+    SlowestBestTime = 999999.0f;
+}
+
+} // namespace modGremlok

@@ -1,0 +1,3 @@
+#include "dialogs/frmTip.h"
+
+void ShowTipWindow() {}

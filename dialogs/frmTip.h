@@ -1,0 +1,4 @@
+#pragma once
+
+// Shows the first-run tip without waiting.
+void ShowTipWindow();

@@ -1,0 +1,33 @@
+#pragma once
+// The enemy sprite of the current skin: a two-row sheet (attack row, death row) drawn one
+// frame at a time over a saved patch of the desktop, with mask transparency and an optional
+// soft shadow.
+#include <QImage>
+#include <QRgb>
+#include <QString>
+#include <cstdint>
+
+class Enemy {
+public:
+    uint8_t NumAttackSprites = 0;
+    uint8_t NumDieSprites = 0;
+    int16_t SpriteWidth = 0;
+    int16_t SpriteHeight = 0;
+    bool Alive = false;
+
+    // A true-colour target needs no palette.
+    void RealizeDestPalette(QImage& hdcDest);
+    void DrawLostSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest, uint8_t Frame);
+    void DrawAttackSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest, uint8_t Frame);
+    // clrMask is a Windows colour value: low byte red, then green, then blue.
+    // Returns false when the sheet cannot be used (the enemy then has no sheet).
+    bool LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumDie, uint32_t clrMask);
+
+    bool Loaded() const { return !m_sheetImage.isNull(); }
+
+private:
+    void DrawSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest,
+                    int width, int height, int srcX, int srcY);
+    QImage m_sheetImage;   // transparent pixels blackened
+    QImage m_sheetMask;    // white where transparent, black where the sprite is
+};

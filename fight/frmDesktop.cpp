@@ -1,0 +1,8 @@
+#include "fight/frmDesktop.h"
+
+frmDesktop::frmDesktop() = default;
+frmDesktop::~frmDesktop() = default;
+
+void frmDesktop::Show()
+{
+}

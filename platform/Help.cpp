@@ -1,0 +1,7 @@
+#include "platform/Help.h"
+
+namespace platform::Help {
+void ShowContents(QWidget*) {}
+void ShowPopup(int, QWidget*) {}
+void Quit() {}
+} // namespace platform::Help

@@ -1,0 +1,75 @@
+#include "platform/System.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+bool isPrivateFolderOfOurs(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+} // namespace
+
+QString PrivateRuntimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolderOfOurs(runtime))
+        return QDir::cleanPath(runtime);
+    // No usable runtime folder: one of our own under the temporary path. If somebody else
+    // planted that name first, take a fresh unique one instead of trusting it.
+    const QString base = QDir::tempPath() + QStringLiteral("/gremlok-") + QString::number(::getuid());
+    ::mkdir(QFile::encodeName(base).constData(), 0700);
+    if (isPrivateFolderOfOurs(base))
+        return base;
+    QByteArray tmpl = QFile::encodeName(QDir::tempPath() + QStringLiteral("/gremlok-XXXXXX"));
+    if (::mkdtemp(tmpl.data()))
+        return QFile::decodeName(tmpl);
+    return base;
+}
+
+QString UserName()
+{
+    if (const passwd* pw = ::getpwuid(::getuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QString();
+}
+
+void VersionFlags(bool& isWin2000OrLater, bool& isWin98OrLater)
+{
+    isWin2000OrLater = QSystemTrayIcon::supportsMessages();
+    // Constant-alpha blending is done by the program itself, so it is always there.
+    isWin98OrLater = true;
+}
+
+ScreenMetrics ReadScreen()
+{
+    ScreenMetrics m;
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const qreal dpr = s->devicePixelRatio();
+        m.Width = qRound(s->geometry().width() * dpr);
+        m.Height = qRound(s->geometry().height() * dpr);
+        m.HighColor = s->depth() > 8;
+    }
+    return m;
+}
+
+bool OpenUrl(const QString& url)
+{
+    return QDesktopServices::openUrl(QUrl(url));
+}
+
+} // namespace platform

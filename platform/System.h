@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+
+namespace platform {
+
+// A per-user folder no other user can write to: $XDG_RUNTIME_DIR when it is ours and private,
+// else a 0700 folder of our own under the temporary path. Ends without a separator.
+QString PrivateRuntimeFolder();
+
+// The login name of the user running the program (may be longer than the program keeps).
+QString UserName();
+
+// "Notification area shows balloons and multi-line tooltips" and "alpha blending available".
+void VersionFlags(bool& isWin2000OrLater, bool& isWin98OrLater);
+
+struct ScreenMetrics {
+    int Width = 0;
+    int Height = 0;
+    bool HighColor = true;
+};
+// Size of the primary screen in device pixels.
+ScreenMetrics ReadScreen();
+
+// Opens an address (web page, mailto:) with the desktop's handler.
+bool OpenUrl(const QString& url);
+
+} // namespace platform

@@ -1,0 +1,73 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace platform {
+
+// A failure reported at once by a socket call (Number 0 means success); numbers are Winsock's.
+struct SocketError {
+    int Number = 0;
+    QString Description;
+    explicit operator bool() const { return Number != 0; }
+};
+
+// The program's one TCP socket: it either listens or holds one connection. Keeps the socket
+// control's state numbers and error numbers; text travels as Latin-1, one byte a character.
+class Winsock : public QObject {
+    Q_OBJECT
+public:
+    enum State_ {
+        sckClosed = 0, sckOpen = 1, sckListening = 2, sckConnectionPending = 3,
+        sckResolvingHost = 4, sckHostResolved = 5, sckConnecting = 6, sckConnected = 7,
+        sckClosing = 8, sckError = 9
+    };
+    enum ErrorNumber {
+        sckAddressInUse = 10048, sckAddressNotAvailable = 10049, sckTimedout = 10060,
+        sckConnectionRefused = 10061, sckHostUnreachable = 10065, sckHostNotFound = 11001,
+        sckHostNotFoundTryAgain = 11002
+    };
+
+    explicit Winsock(QObject* parent = nullptr);
+    ~Winsock() override;
+
+    int State() const;
+    int LocalPort() const;
+    void setLocalPort(int port);
+    QString RemoteHost() const;
+    void setRemoteHost(const QString& host);
+    int RemotePort() const;
+    void setRemotePort(int port);
+    QString RemoteHostIP() const;
+    QString LocalIP() const;
+
+    SocketError Listen();
+    SocketError Connect();                                 // to RemoteHost:RemotePort
+    SocketError Connect(const QString& host, int port);
+    SocketError Accept(int requestID);
+    SocketError SendData(const QString& data);
+    void GetData(QString& data);
+    void Close();
+
+    // Milliseconds before a connect attempt gives up with 10060.
+    void setConnectTimeout(int ms);
+
+    QString Tag;   // receive buffer of the peer protocol
+
+signals:
+    void Connected();                        // outgoing connection established
+    void ConnectionRequest(int requestID);
+    void DataArrival(int bytesTotal);
+    void SendComplete();
+    void Closed();                           // the peer closed the connection
+    void Error(int Number, const QString& Description);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace platform

@@ -1,0 +1,5 @@
+#include "core/modGremlok.h"
+
+namespace modGremlok {
+void LoadSkin() {}
+} // namespace modGremlok

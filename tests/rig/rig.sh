@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The test rig: a virtual X screen (1920x1080) with a window manager whose panel holds a system
+# tray (fluxbox, quiet config of its own), and a PulseAudio server whose only sink is a null
+# sink. Runs the given command inside it and tears everything down afterwards, whatever the
+# command's outcome. Usage: tests/rig/rig.sh COMMAND [ARGS...]
+set -u
+RIG=$(mktemp -d /tmp/gremlok-rig.XXXXXX)
+chmod 700 "$RIG"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  sleep 0.3
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+  rm -rf "$RIG"
+}
+trap cleanup EXIT INT TERM
+
+# A display number nobody uses.
+n=${RIG_DISPLAY:-91}
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+export DISPLAY=:$n
+Xvfb "$DISPLAY" -screen 0 ${RIG_SCREEN:-1920x1080x24} -nolisten tcp -noreset >"$RIG/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "rig: Xvfb did not start" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
+
+if [ "${RIG_WM:-fluxbox}" = fluxbox ]; then
+  mkdir -p "$RIG/fluxbox"
+  cat >"$RIG/fluxbox/init" <<INIT
+session.screen0.toolbar.visible: true
+session.screen0.toolbar.placement: BottomCenter
+session.screen0.toolbar.widthPercent: 100
+session.screen0.toolbar.tools: iconbar, systemtray, clock
+session.screen0.workspaces: 1
+session.screen0.rootCommand:
+session.menuFile: $RIG/fluxbox/menu
+session.keyFile: $RIG/fluxbox/keys
+session.styleFile: /usr/share/fluxbox/styles/Emerge
+session.screen0.defaultDeco: NORMAL
+session.screen0.allowRemoteActions: false
+INIT
+  : >"$RIG/fluxbox/menu"
+  : >"$RIG/fluxbox/keys"
+  fluxbox -rc "$RIG/fluxbox/init" >"$RIG/fluxbox.log" 2>&1 &
+  pids+=($!)
+else
+  trayer --edge bottom --align right --widthtype pixel --width 200 --height 28 >"$RIG/trayer.log" 2>&1 &
+  pids+=($!)
+fi
+# Wait until the window manager is up, then give its tray a moment to claim its selection.
+if [ "${RIG_WM:-fluxbox}" = fluxbox ]; then
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+fi
+sleep 0.5
+
+# Sound: a private PulseAudio server with a null sink.
+if command -v pulseaudio >/dev/null 2>&1 && [ "${RIG_SOUND:-1}" = 1 ]; then
+  mkdir -p "$RIG/pulse"
+  chmod 700 "$RIG/pulse"
+  XDG_RUNTIME_DIR="$RIG/pulse" HOME="$RIG/pulse" pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+    --disallow-exit --use-pid-file=no --system=false \
+    -L "module-null-sink sink_name=gremlok_null rate=44100" \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$RIG/pulse/native" \
+    >"$RIG/pulse.log" 2>&1 &
+  pids+=($!)
+  export PULSE_SERVER="unix:$RIG/pulse/native"
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl set-default-sink gremlok_null >/dev/null 2>&1
+fi
+export GREMLOK_RIG_DIR="$RIG"
+
+"$@"
+status=$?
+exit $status

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian package Gremlok needs to build, run and be tested (Debian 12, as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+pkgs=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
+  libzip-dev zip libinih-dev
+  fonts-dejavu-core
+  xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
+  pulseaudio pulseaudio-utils sox dbus-x11
+  python3
+)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
