@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,26 @@ SettingsStore::SettingsStore()
 }
 
 SettingsStore::~SettingsStore() = default;
+
+void SettingsStore::recoverIfCorrupt()
+{
+    if (m_settings->status() != QSettings::FormatError)
+        return;
+    // QSettings never writes over a file it could not parse, so one damaged file would make
+    // every later write fail silently. Keep what could be read, put the damaged file aside
+    // for the curious, and go on with a clean file.
+    QHash<QString, QVariant> readable;
+    for (const QString& k : m_settings->allKeys())
+        readable.insert(k, m_settings->value(k));
+    const QString path = m_settings->fileName();
+    m_settings.reset();
+    QFile::remove(path + QStringLiteral(".bad"));
+    QFile::rename(path, path + QStringLiteral(".bad"));
+    m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    for (auto it = readable.constBegin(); it != readable.constEnd(); ++it)
+        m_settings->setValue(it.key(), it.value());
+    m_settings->sync();
+}
 
 QString SettingsStore::fileName() const { return m_settings->fileName(); }
 
@@ -43,6 +64,7 @@ int32_t SettingsStore::OpenKey(int32_t root, const QString& subKey, int32_t /*re
         return 0;
     // Pick up values put into the file by hand since the last look.
     m_settings->sync();
+    recoverIfCorrupt();
     const int32_t handle = m_nextHandle++;
     m_keys.insert(handle, k);
     return handle;
@@ -92,6 +114,7 @@ int32_t SettingsStore::SetValue(int32_t key, const QString& name, const QVariant
     m_settings->setValue(valueName(*k, name), text);
     // Flushed at once: a crash right after a write must not lose it.
     m_settings->sync();
+    recoverIfCorrupt();
     return m_settings->status() == QSettings::NoError ? 0 : 2;
 }
 

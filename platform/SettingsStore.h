@@ -53,6 +53,7 @@ private:
         QString fixedName;   // value name used for the key's unnamed value (sound events)
     };
     const OpenedKey* find(int32_t key) const;
+    void recoverIfCorrupt();
     QString valueName(const OpenedKey& k, const QString& name) const;
 
     std::unique_ptr<QSettings> m_settings;

@@ -1,0 +1,220 @@
+// The settings store: what is written reads back as the kind written, absent values give the
+// caller's default, unconvertible values fail without touching the target, and writes are on
+// disk at once.
+#include "platform/SettingsStore.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using platform::HKEY_CURRENT_USER;
+using platform::SettingsStore;
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+private:
+    const QString settingsKey = QStringLiteral("Software\\Gremlok\\Settings");
+
+    void writeRaw(const QByteArray& contents)
+    {
+        SettingsStore probe;
+        QFile f(probe.fileName());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contents);
+    }
+
+private slots:
+    void init()
+    {
+        SettingsStore s;
+        QFile::remove(s.fileName());
+    }
+
+    void kindsRoundTripThroughAFreshStore()
+    {
+        {
+            SettingsStore s;
+            const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+            QVERIFY(k != 0);
+            QCOMPARE(s.SetValue(k, "Blood", false), 0);
+            QCOMPARE(s.SetValue(k, "Scramble", true), 0);
+            QCOMPARE(s.SetValue(k, "Pointer", int16_t(6)), 0);
+            QCOMPARE(s.SetValue(k, "TimedFightStart", int32_t(86400)), 0);
+            QCOMPARE(s.SetValue(k, "Nickname", QStringLiteral("Zoë = \"the\" ; \\ hunter")), 0);
+            s.CloseKey(k);
+            const int32_t sc = s.OpenKey(HKEY_CURRENT_USER, "Software\\Gremlok\\Scores", 0);
+            QCOMPARE(s.SetValue(sc, "Score1", 123.456f), 0);
+            QCOMPARE(s.SetValue(sc, "Score2", 0.1f), 0);
+            s.CloseKey(sc);
+        }
+        SettingsStore s;   // a new store reads the file, not a cache
+        const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        bool blood = true, scramble = false;
+        uint8_t pointer = 0;
+        int32_t start = 0;
+        QString nick;
+        QVERIFY(s.ReadBool(k, "Blood", true, blood));
+        QVERIFY(s.ReadBool(k, "Scramble", false, scramble));
+        QVERIFY(s.ReadByte(k, "Pointer", 1, pointer));
+        QVERIFY(s.ReadInt32(k, "TimedFightStart", 300, start));
+        QVERIFY(s.ReadString(k, "Nickname", QString(), nick));
+        QCOMPARE(blood, false);
+        QCOMPARE(scramble, true);
+        QCOMPARE(pointer, uint8_t(6));
+        QCOMPARE(start, 86400);
+        QCOMPARE(nick, QStringLiteral("Zoë = \"the\" ; \\ hunter"));
+        const int32_t sc = s.OpenKey(HKEY_CURRENT_USER, "Software\\Gremlok\\Scores", 0);
+        float f1 = 0, f2 = 0;
+        QVERIFY(s.ReadFloat(sc, "Score1", -1, f1));
+        QVERIFY(s.ReadFloat(sc, "Score2", -1, f2));
+        QCOMPARE(f1, 123.456f);   // exactly the same float, so sorting compares the same
+        QCOMPARE(f2, 0.1f);
+        // A whole number written by the default table reads as a float too.
+        QCOMPARE(s.SetValue(sc, "Score5", 999999), 0);
+        QVERIFY(s.ReadFloat(sc, "Score5", -1, f1));
+        QCOMPARE(f1, 999999.0f);
+    }
+
+    void absentValuesYieldTheDefaultExactly()
+    {
+        SettingsStore s;
+        const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        QCOMPARE(s.GetValue(k, "Port", 2320), QVariant(2320));
+        QCOMPARE(s.GetValue(k, "Skin", QStringLiteral("Base Skin")), QVariant(QStringLiteral("Base Skin")));
+        QVERIFY(!s.GetValue(k, "Nothing").isValid());
+        uint8_t difficulty = 0;
+        int16_t speed = 0;
+        bool sound = false;
+        QVERIFY(s.ReadByte(k, "Difficulty", 1, difficulty));
+        QVERIFY(s.ReadInt16(k, "AnimationSpeed", 45, speed));
+        QVERIFY(s.ReadBool(k, "Sound", true, sound));
+        QCOMPARE(difficulty, uint8_t(1));
+        QCOMPARE(speed, int16_t(45));
+        QCOMPARE(sound, true);
+        float slowest = 0;
+        const int32_t sc = s.OpenKey(HKEY_CURRENT_USER, "Software\\Gremlok\\Scores", 0);
+        QVERIFY(s.ReadFloat(sc, "Score5", -1.0f, slowest));
+        QCOMPARE(slowest, -1.0f);
+    }
+
+    void unconvertibleValuesFailAndKeepTheTarget_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("text as a byte") << "Difficulty" << QByteArray("expert");
+        QTest::newRow("byte above 255") << "Pointer" << QByteArray("300");
+        QTest::newRow("negative byte") << "AutoUnloadTime" << QByteArray("-1");
+        QTest::newRow("16-bit overflow") << "AnimationSpeed" << QByteArray("40000");
+        QTest::newRow("fraction as integer") << "TimedFightStart" << QByteArray("12.5");
+        QTest::newRow("word as Boolean") << "Blood" << QByteArray("perhaps");
+        QTest::newRow("empty as number") << "Port" << QByteArray("");
+    }
+
+    void unconvertibleValuesFailAndKeepTheTarget()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, stored);
+        writeRaw("[Settings]\n" + name.toLatin1() + "=" + stored + "\n");
+        SettingsStore s;
+        const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        uint8_t b = 77;
+        int16_t w = 77;
+        int32_t l = 77;
+        bool flag = true;
+        bool ok = true;
+        if (name == "Difficulty" || name == "Pointer" || name == "AutoUnloadTime")
+            ok = s.ReadByte(k, name, 1, b);
+        else if (name == "AnimationSpeed")
+            ok = s.ReadInt16(k, name, 45, w);
+        else if (name == "Blood")
+            ok = s.ReadBool(k, name, true, flag);
+        else
+            ok = s.ReadInt32(k, name, 300, l);
+        QVERIFY(!ok);
+        QCOMPARE(b, uint8_t(77));
+        QCOMPARE(w, int16_t(77));
+        QCOMPARE(l, 77);
+        QCOMPARE(flag, true);
+    }
+
+    void valuesPutInByHandAreSeenAtTheNextOpen()
+    {
+        SettingsStore s;
+        int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        s.SetValue(k, "Sound", true);
+        s.CloseKey(k);
+        {
+            // Another writer (a person with an editor) changes the file meanwhile.
+            QSettings other(s.fileName(), QSettings::IniFormat);
+            other.setValue("Settings/Beginner", "250");
+        }
+        k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        int16_t beginner = 0;
+        QVERIFY(s.ReadInt16(k, "Beginner", 600, beginner));
+        QCOMPARE(beginner, int16_t(250));
+    }
+
+    void aWriteSurvivesACrashRightAfterIt()
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            SettingsStore s;
+            const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+            s.SetValue(k, "FirstRun", false);
+            s.SetValue(k, "Nickname", QStringLiteral("crashy"));
+            _exit(3);   // no destructors, no flush at exit
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        QCOMPARE(WEXITSTATUS(status), 3);
+        SettingsStore s;
+        const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        bool firstRun = true;
+        QString nick;
+        QVERIFY(s.ReadBool(k, "FirstRun", true, firstRun));
+        QVERIFY(s.ReadString(k, "Nickname", QString(), nick));
+        QCOMPARE(firstRun, false);
+        QCOMPARE(nick, QStringLiteral("crashy"));
+    }
+
+    void aCorruptFileGivesDefaultsAndStaysWritable()
+    {
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage.append(char((i * 73 + 11) % 256));
+        writeRaw(garbage);
+        SettingsStore s;
+        const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        uint8_t difficulty = 9;
+        s.ReadByte(k, "Difficulty", 1, difficulty);   // may fail or default, must not crash
+        QVERIFY(difficulty == 1 || difficulty == 9);
+        QCOMPARE(s.SetValue(k, "Difficulty", int16_t(3)), 0);
+        SettingsStore again;
+        const int32_t k2 = again.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
+        QVERIFY(again.ReadByte(k2, "Difficulty", 1, difficulty));
+        QCOMPARE(difficulty, uint8_t(3));
+    }
+
+    void soundSchemeKeysAndUnknownHandles()
+    {
+        writeRaw("[SoundEvents]\nConnected=/usr/share/sounds/hello.wav\n");
+        SettingsStore s;
+        const int32_t k = s.OpenKey(HKEY_CURRENT_USER,
+            "AppEvents\\Schemes\\Apps\\Gremlok\\Connected\\.Current", 0);
+        QCOMPARE(s.GetValue(k, QString(), QString()).toString(), QStringLiteral("/usr/share/sounds/hello.wav"));
+        const int32_t m = s.OpenKey(HKEY_CURRENT_USER,
+            "AppEvents\\Schemes\\Apps\\Gremlok\\Incoming Message\\.Current", 0);
+        QCOMPARE(s.GetValue(m, QString(), QString()).toString(), QString());
+        s.CloseKey(k);
+        // A closed or never-opened handle reads nothing and writes nothing.
+        QVERIFY(!s.GetValue(k, QString(), QStringLiteral("x")).isValid());
+        QVERIFY(s.SetValue(12345, "Skin", QStringLiteral("x")) != 0);
+        QCOMPARE(s.OpenKey(0x80000002, settingsKey, 0), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+#include "test_settingsstore.moc"
