@@ -1,0 +1,70 @@
+# Shared helpers for the end-to-end scripts: start the real program, find its tray icon, wait
+# for traced events. Source it: . "$(dirname "$0")/lib.sh"
+set -u
+E2E_DIR=${GREMLOK_TEST_DIR:-$(mktemp -d)}
+export GREMLOK_TRACE=${GREMLOK_TRACE:-$E2E_DIR/trace.log}
+INI="$XDG_CONFIG_HOME/Gremlok/Gremlok.ini"
+GREMLOK_PIDS=()
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "# $*"; }
+
+e2e_cleanup() {
+  for p in "${GREMLOK_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  sleep 0.2
+  for p in "${GREMLOK_PIDS[@]}"; do kill -9 "$p" 2>/dev/null; done
+}
+trap e2e_cleanup EXIT
+
+# Starts the program in the background; its pid goes to GREMLOK_PID.
+start_gremlok() {
+  "$GREMLOK" "$@" >>"$E2E_DIR/gremlok.out" 2>&1 &
+  GREMLOK_PID=$!
+  GREMLOK_PIDS+=("$GREMLOK_PID")
+}
+
+now_ms() { date +%s%3N; }
+
+# Prints "x y w h" of the program's icon once it is embedded in the tray (a small window of
+# class gremlok inside the panel); waits up to $1 seconds.
+tray_icon_geometry() {
+  local limit=${1:-5} end=$(( $(now_ms) + ${1:-5} * 1000 ))
+  while [ "$(now_ms)" -lt "$end" ]; do
+    local geo
+    geo=$(xwininfo -root -tree 2>/dev/null | awk '/\("gremlok" "Gremlok"\)/ {
+        split($0, a, "  "); for (i in a) if (a[i] ~ /^[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+$/) size = a[i];
+        n = split($NF, abs, "+");
+        if (match($0, /[0-9]+x[0-9]+\+/)) { s = substr($0, RSTART, RLENGTH - 1); split(s, wh, "x") }
+        if (wh[1] + 0 > 0 && wh[1] + 0 <= 64 && wh[2] + 0 <= 64) { print abs[2], abs[3], wh[1], wh[2]; exit } }')
+    if [ -n "$geo" ]; then echo "$geo"; return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# Centre of the tray icon, "x y".
+tray_icon_centre() {
+  local g
+  g=$(tray_icon_geometry "${1:-5}") || return 1
+  set -- $g
+  echo "$(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))"
+}
+
+# Waits until the trace holds a line "key<TAB>value" (value as a grep -E pattern).
+wait_trace() {
+  local key=$1 pattern=$2 limit=${3:-5}
+  local end=$(( $(now_ms) + limit * 1000 ))
+  while [ "$(now_ms)" -lt "$end" ]; do
+    grep -qE "^${key}	${pattern}\$" "$GREMLOK_TRACE" 2>/dev/null && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# Value of "key" in "[group]" of the settings file.
+ini_value() {
+  awk -v g="[$1]" -v k="$2" -F= '$0 == g { in_g = 1; next } /^\[/ { in_g = 0 }
+    in_g && $1 == k { sub(/^[^=]*=/, ""); print; exit }' "$INI"
+}
+
+rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }

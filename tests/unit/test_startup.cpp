@@ -1,0 +1,139 @@
+// Start-up as a whole: a first start writes what it must, stored modes come back in their
+// order before the command line is handled, and a value that does not convert loses only
+// its own effect.
+#include "core/modGremlok.h"
+#include "platform/SettingsStore.h"
+#include "shell/frmMain.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace modGremlok;
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private:
+    QString iniPath;
+    QString tracePath;
+
+    void freshStart(const QByteArray& ini)
+    {
+        frmMain::release();
+        SettingsStore.reset();
+        QFile::remove(iniPath);
+        QFile::remove(tracePath);
+        if (!ini.isEmpty()) {
+            QFile f(iniPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(ini);
+        }
+    }
+    QStringList traced(const QString& key) const
+    {
+        QFile f(tracePath);
+        QStringList out;
+        if (!f.open(QIODevice::ReadOnly))
+            return out;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith(key.toUtf8() + '\t'))
+                out << QString::fromUtf8(line.mid(key.size() + 1));
+        return out;
+    }
+    static int freePort()
+    {
+        QTcpServer s;
+        s.listen(QHostAddress::LocalHost, 0);
+        return s.serverPort();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        tracePath = qEnvironmentVariable("GREMLOK_TEST_DIR", "/tmp") + "/trace.log";
+        qputenv("GREMLOK_TRACE", tracePath.toUtf8());
+        iniPath = platform::SettingsStore().fileName();
+    }
+
+    void firstStartWritesNicknameAndDefaultTable()
+    {
+        freshStart({});
+        QVERIFY(Main());
+        QSettings ini(iniPath, QSettings::IniFormat);
+        QCOMPARE(ini.value("Settings/FirstRun").toString(), QStringLiteral("false"));
+        QVERIFY(ini.contains("Settings/Nickname"));
+        QVERIFY(ini.value("Settings/Nickname").toString().size() <= 17);
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(ini.value(QStringLiteral("Scores/Name%1").arg(i)).toString(), QStringLiteral("Anonymous"));
+            QCOMPARE(ini.value(QStringLiteral("Scores/Score%1").arg(i)).toString(), QStringLiteral("999999"));
+        }
+        QCOMPARE(SlowestBestTime, 999999.0f);
+        // FirstRun stays true in memory for the first fight; the defaults are in place.
+        QCOMPARE(FirstRun, true);
+        QCOMPARE(Skin, BaseSkinName);
+        QCOMPARE(TimedFightStart, 300);
+        QCOMPARE(TimedFightLength, int16_t(300));
+        QCOMPARE(AnimationSpeed, int16_t(45));
+        QCOMPARE(frmMain::instance().tmrAnimAttack->Interval(), 45);
+        QCOMPARE(Difficulty, uint8_t(1));
+        QCOMPARE(Blood, true);
+        QCOMPARE(Shadow, false);
+        QCOMPARE(Pointer, uint8_t(1));
+        QCOMPARE(AutoUnloadTime, uint8_t(5));
+        QVERIFY(SkinFolder.endsWith("/simskin.tmp/"));
+        QVERIFY(frmMain::instance().SysTray != nullptr);
+    }
+
+    void secondStartKeepsTheStoredNicknameAndTable()
+    {
+        freshStart("[Settings]\nFirstRun=false\nNickname=Hunter\n"
+                   "[Scores]\nName5=Slowpoke\nScore5=1234.5\n");
+        QVERIFY(Main());
+        QCOMPARE(Nickname, QStringLiteral("Hunter"));
+        QCOMPARE(FirstRun, false);
+        QCOMPARE(SlowestBestTime, 1234.5f);
+        QSettings ini(iniPath, QSettings::IniFormat);
+        QCOMPARE(ini.value("Scores/Name5").toString(), QStringLiteral("Slowpoke"));
+        QVERIFY(!ini.contains("Scores/Name1"));   // no default table written over a real one
+    }
+
+    void storedModesComeBackInOrderBeforeTheCommandLine()
+    {
+        const int port = freePort();
+        freshStart("[Settings]\nFirstRun=false\nTimedFight=true\nListen=true\nPort="
+                   + QByteArray::number(port) + "\n");
+        CommandLine = QStringLiteral("/listen");
+        QVERIFY(Main());
+        CommandLine.clear();
+        frmMain& m = frmMain::instance();
+        QVERIFY(m.mnuTimedFight->isChecked());
+        QVERIFY(m.mnuListen->isChecked());
+        QVERIFY(!m.mnuFightNow->isEnabled());
+        // Timed fights were switched on first, then listening; "/listen" changed nothing.
+        const QStringList tips = traced("tray.tooltip");
+        const int timed = tips.indexOf(QStringLiteral("Gremlok (timed fight)"));
+        const int both = tips.indexOf(QRegularExpression(QStringLiteral("^Gremlok \\(timed fight/available\\).*")));
+        QVERIFY2(timed >= 0 && both > timed, qPrintable(tips.join(" | ")));
+        QCOMPARE(tips.filter(QStringLiteral("available")).size(), tips.size() - timed - 1);
+    }
+
+    void anUnconvertibleValueLosesOnlyItsOwnEffect()
+    {
+        Difficulty = 0;
+        Blood = false;
+        freshStart("[Settings]\nFirstRun=false\nDifficulty=expert\nBlood=maybe\nNickname=Ann\nPointer=999\n");
+        Pointer = 0;
+        QVERIFY(Main());
+        QCOMPARE(Difficulty, uint8_t(0));     // kept its in-memory value, not the default
+        QCOMPARE(Blood, false);
+        QCOMPARE(Pointer, uint8_t(0));
+        QCOMPARE(Nickname, QStringLiteral("Ann"));   // later steps still ran
+        QCOMPARE(SlowestBestTime, 999999.0f);
+    }
+
+    void cleanupTestCase() { frmMain::release(); }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
