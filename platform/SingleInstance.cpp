@@ -28,7 +28,7 @@ bool SingleInstance::claim()
     m_lock = std::make_unique<QLockFile>(m_folder + QStringLiteral("/gremlok.lock"));
     // A lock left by a killed copy names a dead process and is taken over at once.
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(200))
+    if (!m_lock->tryLock(50))
         return false;
     const QString name = m_folder + QStringLiteral("/gremlok.sock");
     QLocalServer::removeServer(name);   // a socket file left by a killed copy

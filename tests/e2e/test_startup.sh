@@ -5,6 +5,13 @@
 # nothing that stops the next start.
 . "$(dirname "$0")/lib.sh"
 
+# With no display at all the program says so and ends, instead of crashing.
+msg=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$GREMLOK" 2>&1)
+status=$?
+[ $status -eq 1 ] || fail "without a display the exit status was $status"
+echo "$msg" | grep -q "no X display" || fail "without a display it said: $msg"
+[ -f "$INI" ] && fail "without a display it still wrote settings"
+
 t0=$(now_ms)
 start_gremlok
 first=$GREMLOK_PID
