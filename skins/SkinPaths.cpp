@@ -1,0 +1,85 @@
+#include "skins/SkinPaths.h"
+
+#include "core/modGremlok.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace SkinPaths {
+
+namespace {
+QString g_programSkinsFolder;
+
+QString withSeparator(const QString& folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+// Only an actual file created there proves a folder takes new packages (an install owned by
+// another user, a read-only medium, a path that is not a folder at all).
+bool canWriteInto(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral(".probe-XXXXXX"));
+    return probe.open();
+}
+} // namespace
+
+QString ProgramSkinsFolder()
+{
+    if (!g_programSkinsFolder.isEmpty())
+        return withSeparator(g_programSkinsFolder);
+    return QDir::toNativeSeparators(modGremlok::ProgramFolder() + QStringLiteral("/Skins/"));
+}
+
+QString UserSkinsFolder()
+{
+    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::toNativeSeparators(data + QStringLiteral("/Gremlok/Skins/"));
+}
+
+QString InstallFolder()
+{
+    const QString program = ProgramSkinsFolder();
+    return canWriteInto(program) ? program : UserSkinsFolder();
+}
+
+QStringList SearchFolders()
+{
+    const QString first = InstallFolder();
+    const QString program = ProgramSkinsFolder();
+    QStringList folders;
+    folders << first << (first == program ? UserSkinsFolder() : program);
+    return folders;
+}
+
+bool IsPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(QLatin1Char('/')) && !name.contains(QDir::separator())
+        && !name.contains(QChar(0));
+}
+
+QString FindPackage(const QString& skinName)
+{
+    if (!IsPlainName(skinName))
+        return QString();
+    for (const QString& folder : SearchFolders()) {
+        const QString path = folder + skinName + QLatin1Char('.') + Extension;
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return QString();
+}
+
+void SetProgramSkinsFolder(const QString& folder)
+{
+    g_programSkinsFolder = folder;
+}
+
+} // namespace SkinPaths

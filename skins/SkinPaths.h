@@ -1,0 +1,31 @@
+#pragma once
+// Where skin packages live. The Skins folder beside the program ships the base skin; when the
+// program is installed where its user cannot write, packages the user installs go to a
+// per-user Skins folder instead ($XDG_DATA_HOME/Gremlok/Skins/), and listing and loading look
+// in both, the folder that takes new packages first.
+#include <QString>
+#include <QStringList>
+
+namespace SkinPaths {
+
+inline const QString Extension = QStringLiteral("ssz");
+
+// The program's own Skins folder, ending in a separator.
+QString ProgramSkinsFolder();
+// The per-user Skins folder, ending in a separator (it may not exist yet).
+QString UserSkinsFolder();
+// The folder new packages are installed into: the program's when we can write there.
+QString InstallFolder();
+// The folders searched for packages, the install folder first.
+QStringList SearchFolders();
+
+// A name that can only mean a file right inside a folder: no separators, not "." or "..".
+bool IsPlainName(const QString& name);
+// The package of a skin, from the first folder that has it; empty when none has or the name
+// is not a plain name.
+QString FindPackage(const QString& skinName);
+
+// Tests put the program's Skins folder somewhere of their own (empty restores the default).
+void SetProgramSkinsFolder(const QString& folder);
+
+} // namespace SkinPaths

@@ -1,0 +1,120 @@
+#include "skins/modSkinZip.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QVector>
+
+#include <zip.h>
+
+#include <memory>
+
+namespace modSkinZip {
+
+namespace {
+
+struct ZipCloser {
+    void operator()(zip_t* z) const { zip_discard(z); }
+};
+struct FileCloser {
+    void operator()(zip_file_t* f) const { zip_fclose(f); }
+};
+
+struct Entry {
+    zip_uint64_t index = 0;
+    zip_uint64_t size = 0;
+    QString name;   // flat file name inside the target folder
+};
+
+// The file name an entry lands under once its folder names are dropped; empty for a folder
+// entry. Both separators count, since packages made on Windows may use backslashes.
+QString flatName(const char* raw)
+{
+    const QString full = QString::fromUtf8(raw);
+    const int cut = std::max(full.lastIndexOf(QLatin1Char('/')), full.lastIndexOf(QLatin1Char('\\')));
+    return full.mid(cut + 1);
+}
+
+// Checks the whole directory before anything is written, so a refused package leaves the
+// target folder as it was.
+bool survey(zip_t* archive, QVector<Entry>& entries)
+{
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    if (count < 0 || count > MaxEntries)
+        return false;
+    zip_uint64_t total = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
+            return false;
+        const QString name = flatName(st.name);
+        if (name.isEmpty())
+            continue;   // a folder entry
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            return false;
+        if (!(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_COMP_METHOD))
+            return false;
+        if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+            return false;   // no password is ever offered
+        if (!zip_compression_method_supported(zip_int32_t(st.comp_method), 0))
+            return false;
+        if (st.size > zip_uint64_t(MaxTotalBytes) || total + st.size > zip_uint64_t(MaxTotalBytes))
+            return false;
+        total += st.size;
+        entries.push_back({zip_uint64_t(i), st.size, name});
+    }
+    return true;
+}
+
+// Writes one entry through a temporary file, so a broken entry never leaves half a file and a
+// link planted under the same name is replaced rather than followed.
+bool extract(zip_t* archive, const Entry& entry, const QDir& target)
+{
+    std::unique_ptr<zip_file_t, FileCloser> in(zip_fopen_index(archive, entry.index, 0));
+    if (!in)
+        return false;
+    QSaveFile out(target.filePath(entry.name));
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    char buffer[64 * 1024];
+    zip_uint64_t written = 0;
+    for (;;) {
+        const zip_int64_t n = zip_fread(in.get(), buffer, sizeof buffer);
+        if (n < 0)
+            return false;   // bad data or checksum
+        if (n == 0)
+            break;
+        written += zip_uint64_t(n);
+        // The directory's size is what was checked; data that runs past it is a lie.
+        if (written > entry.size || out.write(buffer, n) != n)
+            return false;
+    }
+    return written == entry.size && out.commit();
+}
+
+} // namespace
+
+bool UnzipSkin(const QString& zipPath, const QString& targetFolder)
+{
+    if (zipPath.isEmpty() || targetFolder.isEmpty())
+        return false;
+    int error = 0;
+    std::unique_ptr<zip_t, ZipCloser> archive(
+        zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    if (!archive)
+        return false;
+    QVector<Entry> entries;
+    if (!survey(archive.get(), entries))
+        return false;
+    QDir target(targetFolder);
+    if (!target.exists() && !target.mkpath(QStringLiteral(".")))
+        return false;
+    bool ok = true;
+    for (const Entry& entry : entries)
+        ok = extract(archive.get(), entry, target) && ok;
+    return ok;
+}
+
+} // namespace modSkinZip
