@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include "core/modGremlok.h"
+#include "fight/FightResources.h"
 #include "platform/SingleInstance.h"
 #include "platform/SysInfo.h"
 #include "platform/Winsock.h"
@@ -17,6 +18,7 @@ using namespace modGremlok;
 static void initResources()
 {
     Q_INIT_RESOURCE(resources);
+    InitFightResources();
 }
 
 frmMain::frmMain()
