@@ -17,6 +17,10 @@ struct SocketError {
 
 // The program's one TCP socket: it either listens or holds one connection. Keeps the socket
 // control's state numbers and error numbers; text travels as Latin-1, one byte a character.
+//
+// A connection request is offered through ConnectionRequest; a request the handler has not
+// accepted by the time it returns is refused (the requester sees its connection closed).
+// After an Error event the state is sckError until Close.
 class Winsock : public QObject {
     Q_OBJECT
 public:
@@ -26,9 +30,10 @@ public:
         sckClosing = 8, sckError = 9
     };
     enum ErrorNumber {
-        sckAddressInUse = 10048, sckAddressNotAvailable = 10049, sckTimedout = 10060,
-        sckConnectionRefused = 10061, sckHostUnreachable = 10065, sckHostNotFound = 11001,
-        sckHostNotFoundTryAgain = 11002
+        sckAddressInUse = 10048, sckAddressNotAvailable = 10049, sckConnectAborted = 10053,
+        sckConnectionReset = 10054, sckTimedout = 10060, sckConnectionRefused = 10061,
+        sckHostUnreachable = 10065, sckHostNotFound = 11001, sckHostNotFoundTryAgain = 11002,
+        sckBadState = 40006, sckInvalidOp = 40020
     };
 
     explicit Winsock(QObject* parent = nullptr);
@@ -50,10 +55,15 @@ public:
     SocketError Accept(int requestID);
     SocketError SendData(const QString& data);
     void GetData(QString& data);
+    int BytesReceived() const;
     void Close();
 
-    // Milliseconds before a connect attempt gives up with 10060.
+    // Milliseconds before a connect attempt gives up with 10060 (default 20 s).
     void setConnectTimeout(int ms);
+    int ConnectTimeout() const;
+
+    // The connected socket's descriptor (-1 when there is none), for inspecting its options.
+    qintptr SocketDescriptor() const;
 
     QString Tag;   // receive buffer of the peer protocol
 
@@ -66,6 +76,10 @@ signals:
     void Error(int Number, const QString& Description);
 
 private:
+    void onNewConnection();
+    void adopt(QTcpSocket* socket, bool outgoing);
+    void dropSocket();
+    void fail(int number, const QString& description);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -11,6 +11,7 @@
 #include <QCursor>
 #include <QFile>
 #include <QPainter>
+#include <QSignalBlocker>
 
 using namespace modGremlok;
 
@@ -50,6 +51,10 @@ frmMain::frmMain()
     connect(SysInfo, &platform::SysInfo::PowerSuspend, this, &frmMain::SysInfo_PowerSuspend);
     connect(SysInfo, &platform::SysInfo::PowerResume, this, &frmMain::SysInfo_PowerResume);
     connect(SysInfo, &platform::SysInfo::SettingChanged, this, &frmMain::SysInfo_SettingChanged);
+    connect(SysInfo, &platform::SysInfo::SessionEnding, this, [this] {
+        bool cancel = false;
+        Form_QueryUnload(cancel, 2);
+    });
 }
 
 frmMain::~frmMain() = default;
@@ -76,7 +81,15 @@ void frmMain::buildMenus()
     auto item = [this](QMenu* menu, const QString& caption, void (frmMain::*handler)()) {
         QAction* a = menu->addAction(caption);
         a->setData(QString());
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, [this, a, handler] {
+            // Qt flips a checkable item before reporting the choice; the handlers set the
+            // marks themselves, exactly as when other code runs them.
+            if (a->isCheckable()) {
+                const QSignalBlocker block(a);
+                a->setChecked(!a->isChecked());
+            }
+            (this->*handler)();
+        });
         return a;
     };
 

@@ -1,10 +1,128 @@
 #include "shell/frmMain.h"
-#include "fight/frmDesktop.h"
 
-void frmMain::mnuFightNow_Click() { frmDesktop::instance().Show(); }
-void frmMain::mnuOptions_Click() {}
-void frmMain::mnuBestTimes_Click() {}
-void frmMain::mnuHelpTopics_Click() {}
-void frmMain::mnuAboutGremlok_Click() {}
-void frmMain::mnuExit_Click() { close(); }
-void frmMain::Form_QueryUnload(bool&, int) {}
+#include "core/modGremlok.h"
+#include "fight/Enemy.h"
+#include "fight/Weapon.h"
+#include "fight/frmDesktop.h"
+#include "platform/Help.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trace.h"
+#include "platform/vbTrayIcon.h"
+#include "sound/SoundEffects.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+
+using namespace modGremlok;
+
+void frmMain::mnuFightNow_Click()
+{
+    frmDesktop::instance().Show();
+}
+
+void frmMain::mnuOptions_Click()
+{
+    // The Options dialog comes with the dialogs; until then the item does nothing.
+}
+
+void frmMain::mnuBestTimes_Click()
+{
+    // The Best Times dialog comes with the fight code.
+}
+
+void frmMain::mnuHelpTopics_Click()
+{
+    platform::Help::ShowContents(this);
+}
+
+void frmMain::mnuAboutGremlok_Click()
+{
+    // The About box comes with the dialogs; until then the item does nothing.
+}
+
+namespace {
+
+// Removes the files of the skin working folder, then the folder; anything that cannot be
+// removed stays where it is, and the exit goes on.
+void removeSkinFolder()
+{
+    if (SkinFolder.isEmpty())
+        return;
+    QDir dir(SkinFolder);
+    if (!dir.exists())
+        return;
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& f : files)
+        dir.remove(f);
+    QDir().rmdir(QDir::cleanPath(SkinFolder));
+}
+
+// Closes and forgets every window of the program except the hidden main window, whose turn
+// comes last. Deferred: the exit may have been chosen from one of them.
+void releaseWindows(QWidget* mainWindow)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == mainWindow || w->parentWidget() || qobject_cast<QMenu*>(w))
+            continue;
+        w->close();
+        w->deleteLater();
+    }
+}
+
+} // namespace
+
+void frmMain::mnuExit_Click()
+{
+    // 1. The modes start-up restores, as they are now (before a link is closed).
+    {
+        platform::SettingsStore& reg = *SettingsStore;
+        const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
+        reg.SetValue(key, QStringLiteral("Difficulty"), int(Difficulty));
+        reg.SetValue(key, QStringLiteral("TimedFight"), mnuTimedFight->isChecked());
+        reg.SetValue(key, QStringLiteral("Listen"), mnuListen->isChecked());
+        reg.SetValue(key, QStringLiteral("Skin"), Skin);
+        reg.CloseKey(key);
+    }
+    // 2. and 3.
+    if (mnuTimedFight->isChecked() && mnuTimedFight->isEnabled())
+        StopFightTimer();
+    if (mnuDisconnect->isVisible())
+        mnuDisconnect_Click();
+    // 4. and 5.
+    removeSkinFolder();
+    platform::Help::Quit();
+    // 6. The icon leaves the notification area.
+    if (SysTray) {
+        SysTray->setEnabled(false);
+        SysTray->setVisible(false);
+    }
+    platform::Trace("exit", "1");
+    // 7. to 9. Windows, the icon and the shared objects. The icon and the windows go once
+    // this handler has returned: it may run inside one of their events.
+    releaseWindows(this);
+    if (SysTray) {
+        SysTray->deleteLater();
+        SysTray = nullptr;
+    }
+    gWeapon.reset();
+    gEnemy.reset();
+    gSound.reset();
+    SettingsStore.reset();
+    // 10. The main window closes after this handler, and with it the process.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+        frmMain::release();
+        QCoreApplication::quit();
+    }, Qt::QueuedConnection);
+}
+
+void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode)
+{
+    // The desktop session ends (logout, shutdown): the peer must see the link close. The
+    // modes are not written (only Exit writes them) and the close is never cancelled.
+    if (UnloadMode == 2 && mnuDisconnect->isVisible())
+        mnuDisconnect_Click();
+    Cancel = false;
+}
