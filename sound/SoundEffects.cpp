@@ -1,19 +1,173 @@
 #include "sound/SoundEffects.h"
 
+#include "core/modGremlok.h"
+#include "platform/AudioOutput.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trace.h"
+#include "platform/AudioWaveFile.h"
+
+#include <array>
+#include <memory>
+
+namespace {
+
+// The fight sounds by sound id.
+const std::array<QString, 6> kSoundFile = {
+    QStringLiteral("enmy_sht.wav"), QStringLiteral("enmy_apr.wav"), QStringLiteral("enmy_die.wav"),
+    QStringLiteral("user_sht.wav"), QStringLiteral("user_die.wav"), QStringLiteral("user_blt.wav"),
+};
+// The order in which the preloaded players are made (and the first bad file stops the load).
+const std::array<int, 6> kLoadOrder = {
+    SoundEffects::EnemyShot, SoundEffects::EnemyAppears, SoundEffects::UserShot,
+    SoundEffects::UserEmpty, SoundEffects::EnemyDies, SoundEffects::UserDies,
+};
+const std::array<QString, 3> kEventName = {
+    QStringLiteral("Connected"), QStringLiteral("Incoming Game Request"), QStringLiteral("Incoming Message"),
+};
+const QString kEventKeyPrefix = QStringLiteral("AppEvents\\Schemes\\Apps\\Gremlok\\");
+
+bool validSound(int32_t id) { return id >= 0 && id < int32_t(kSoundFile.size()); }
+
+} // namespace
+
 struct SoundEffects::Impl {
+    bool disabled = false;
     bool soundEnabled = false;
+    bool supported = false;
+    bool loaded = false;
     bool directSound = false;
+    bool tested = false;
+    std::array<QString, 3> eventPath;
+    std::unique_ptr<platform::AudioOutput> output;
+    // Which preloaded player holds each sound id.
+    std::array<int, 6> playerOf{};
+
+    void load();
+    void release();
 };
 
-SoundEffects::SoundEffects() : d(new Impl) {}
-SoundEffects::~SoundEffects() { delete d; }
+SoundEffects::SoundEffects() : d(new Impl)
+{
+    platform::SettingsStore& reg = *modGremlok::SettingsStore;
+    for (size_t i = 0; i < kEventName.size(); ++i) {
+        const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER,
+                                        kEventKeyPrefix + kEventName[i] + QStringLiteral("\\.Current"), 0);
+        reg.ReadString(key, QString(), QString(), d->eventPath[i]);
+        reg.CloseKey(key);
+    }
+    for (size_t i = 0; i < kLoadOrder.size(); ++i)
+        d->playerOf[size_t(kLoadOrder[i])] = int(i);
+
+    d->output = std::make_unique<platform::AudioOutput>();
+    d->output->onOutputsChanged = [this] { ReflectConfigChange(); };
+    // Qt refused a file the header check accepted: the simple path takes over, as after any
+    // failed load.
+    d->output->onPreloadFailed = [this] {
+        d->release();
+        d->supported = false;
+        platform::Trace("sound.path", "simple");
+    };
+    ReflectConfigChange();
+}
+
+SoundEffects::~SoundEffects()
+{
+    // The players stop with the audio thread.
+    delete d;
+}
+
 void SoundEffects::setSoundEnabled(bool on) { d->soundEnabled = on; }
+
 bool SoundEffects::SoundEnabled() const { return d->soundEnabled; }
-bool SoundEffects::IsDirectSoundSupported() { return false; }
-void SoundEffects::ReflectConfigChange() {}
-bool SoundEffects::Disabled() const { return true; }
-void SoundEffects::SetCooperativeLevel(uintptr_t) {}
-void SoundEffects::setDirectSound(bool on) { d->directSound = on; }
+
+bool SoundEffects::IsDirectSoundSupported()
+{
+    if (!d->tested) {
+        // Preloaded players work wherever the sound server offers an output.
+        d->supported = d->output->OutputCount() > 0;
+        d->tested = true;
+    }
+    return d->supported;
+}
+
+void SoundEffects::ReflectConfigChange()
+{
+    const bool disabled = d->output->OutputCount() == 0;
+    if (disabled != d->disabled)
+        platform::Trace("sound.disabled", disabled ? "1" : "0");
+    d->disabled = disabled;
+}
+
+bool SoundEffects::Disabled() const { return d->disabled; }
+
+void SoundEffects::SetCooperativeLevel(uintptr_t)
+{
+    // Sound server streams do not depend on which window has the focus, so every preloaded
+    // sound is already audible whatever window is active; there is nothing to set.
+}
+
+void SoundEffects::setDirectSound(bool on)
+{
+    d->directSound = on;
+    if (on && !d->loaded && d->soundEnabled)
+        d->load();
+    else if ((!on && d->loaded) || !d->soundEnabled)
+        d->release();
+}
+
 bool SoundEffects::DirectSound() const { return d->directSound; }
-void SoundEffects::Play(int32_t) {}
-void SoundEffects::PlaySoundEvent(int32_t) {}
+
+void SoundEffects::Impl::load()
+{
+    tested = true;
+    // No output device, or a file that is missing, unreadable or not a playable wave: all fight
+    // sounds go the simple way.
+    bool ok = !disabled && output->OutputCount() > 0;
+    QStringList files;
+    for (size_t i = 0; ok && i < kLoadOrder.size(); ++i) {
+        const QString path = modGremlok::SkinFolder + kSoundFile[size_t(kLoadOrder[i])];
+        platform::AudioWaveFile wave;
+        ok = platform::AudioWaveFile::Probe(path, wave);
+        files << path;
+    }
+    supported = ok;
+    if (!ok) {
+        platform::Trace("sound.path", "simple");
+        return;
+    }
+    output->Load(files);
+    loaded = true;
+    platform::Trace("sound.path", "preloaded");
+}
+
+void SoundEffects::Impl::release()
+{
+    if (loaded)
+        output->Release();
+    loaded = false;
+}
+
+void SoundEffects::Play(int32_t sndSound)
+{
+    if (d->disabled || !d->soundEnabled || !validSound(sndSound))
+        return;
+    // Preloaded players only when they are really there: the supported flag alone can be set by
+    // a test while sound was off and nothing was loaded.
+    if (!d->directSound || !d->supported || !d->loaded) {
+        d->output->PlaySimple(modGremlok::SkinFolder + kSoundFile[size_t(sndSound)]);
+        return;
+    }
+    // The player's own shot and empty click start over on every click; the other sounds play
+    // to their end and a repeat meanwhile is lost.
+    const bool restart = sndSound == UserShot || sndSound == UserEmpty;
+    d->output->PlayPreloaded(d->playerOf[size_t(sndSound)], restart);
+}
+
+void SoundEffects::PlaySoundEvent(int32_t id)
+{
+    if (d->disabled || id < 0 || id >= int32_t(kEventName.size()))
+        return;
+    const QString& path = d->eventPath[size_t(id)];
+    if (!path.isEmpty())
+        d->output->PlaySimple(path);
+}

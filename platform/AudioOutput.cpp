@@ -1,0 +1,86 @@
+#include "platform/AudioOutput.h"
+#include "platform/AudioWorker.h"
+
+#include <QSemaphore>
+#include <QThread>
+#include <memory>
+
+namespace platform {
+
+namespace {
+// How long start-up waits for the sound server to list its devices. A server that does not
+// answer by then counts as no device until it does.
+constexpr int kFirstCountWaitMs = 2500;
+constexpr int kShutdownWaitMs = 2000;
+} // namespace
+
+template <class F>
+void AudioOutput::post(F&& f)
+{
+    QMetaObject::invokeMethod(m_worker, std::forward<F>(f), Qt::QueuedConnection);
+}
+
+AudioOutput::AudioOutput()
+{
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("gremlok-audio"));
+    m_worker = new AudioWorker(QThread::currentThread());
+    m_worker->moveToThread(m_thread);
+
+    auto firstCount = std::make_shared<QSemaphore>();
+    connect(m_worker, &AudioWorker::outputsCounted, m_worker, [this, firstCount, first = true](int n) mutable {
+        const int old = m_outputs.exchange(n);
+        if (first)
+            firstCount->release();
+        first = false;
+        if (old != n)
+            QMetaObject::invokeMethod(this, [this] { if (onOutputsChanged) onOutputsChanged(); },
+                                      Qt::QueuedConnection);
+    }, Qt::DirectConnection);
+    connect(m_worker, &AudioWorker::preloadFailed, this, [this](int generation) {
+        if (generation == m_generation && onPreloadFailed)
+            onPreloadFailed();
+    }, Qt::QueuedConnection);
+
+    m_thread->start();
+    post([w = m_worker] { w->start(); });
+    firstCount->tryAcquire(1, kFirstCountWaitMs);
+}
+
+AudioOutput::~AudioOutput()
+{
+    onOutputsChanged = nullptr;
+    onPreloadFailed = nullptr;
+    m_worker->disconnect();
+    post([w = m_worker] { w->shutdown(); });
+    if (m_thread->wait(kShutdownWaitMs)) {
+        delete m_worker;
+        delete m_thread;
+    }
+    // Otherwise the audio thread is stuck inside the sound server's library; leaving it and
+    // its objects behind is the only safe choice, as the process is about to end anyway.
+}
+
+void AudioOutput::Load(const QStringList& files)
+{
+    const int generation = ++m_generation;
+    post([w = m_worker, generation, files] { w->load(generation, files); });
+}
+
+void AudioOutput::Release()
+{
+    ++m_generation;
+    post([w = m_worker] { w->release(); });
+}
+
+void AudioOutput::PlayPreloaded(int index, bool restart)
+{
+    post([w = m_worker, index, restart] { w->playPreloaded(index, restart); });
+}
+
+void AudioOutput::PlaySimple(const QString& path)
+{
+    post([w = m_worker, path] { w->playSimple(path); });
+}
+
+} // namespace platform

@@ -1,0 +1,51 @@
+#pragma once
+#include <QObject>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+
+class QThread;
+
+namespace platform {
+
+class AudioWorker;
+
+// Sound output for the program: preloaded players that overlap (one per file, loaded once) and
+// one shared player that plays a file at a time, a new call cutting off the old. Every call
+// returns at once; the work happens on an audio thread of its own, so a slow or absent sound
+// server never holds up the user interface.
+class AudioOutput : public QObject {
+    Q_OBJECT
+public:
+    AudioOutput();
+    ~AudioOutput() override;
+
+    // Number of audio output devices, as last reported by the sound server (0 when there is
+    // no server, or it did not answer in time at start).
+    int OutputCount() const { return m_outputs.load(); }
+
+    // Preloads one player per file, in order; replaces what was loaded before.
+    void Load(const QStringList& files);
+    void Release();
+    // Plays preloaded file `index` once. A player still sounding goes on unless `restart`,
+    // which starts it over from the beginning.
+    void PlayPreloaded(int index, bool restart);
+    // The shared player: cuts off what it is playing, then plays `path` (silence when the file
+    // is missing or unreadable).
+    void PlaySimple(const QString& path);
+
+    // Runs on the calling thread when the number of output devices changes.
+    std::function<void()> onOutputsChanged;
+    // Runs on the calling thread when a preloaded file turned out to be unplayable.
+    std::function<void()> onPreloadFailed;
+
+private:
+    template <class F> void post(F&& f);
+
+    QThread* m_thread = nullptr;
+    AudioWorker* m_worker = nullptr;
+    std::atomic<int> m_outputs{0};
+    int m_generation = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,47 @@
+#pragma once
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+
+class QMediaDevices;
+class QSoundEffect;
+
+namespace platform {
+
+// Lives on the audio thread and owns every Qt Multimedia object, so that opening streams on
+// the sound server never stalls the user-interface thread. Only AudioOutput talks to it, by
+// queued calls.
+class AudioWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit AudioWorker(QThread* home);
+    ~AudioWorker() override;
+
+    // Slots run on the audio thread.
+    void start();
+    void load(int generation, const QStringList& files);
+    void release();
+    void playPreloaded(int index, bool restart);
+    void playSimple(const QString& path);
+    void shutdown();
+
+signals:
+    void outputsCounted(int count);
+    void preloadFailed(int generation);
+
+private:
+    void countOutputs();
+    QString stage(const QString& path);
+
+    QThread* m_home;                       // where the worker goes back to before it is deleted
+    QMediaDevices* m_devices = nullptr;
+    QVector<QSoundEffect*> m_preloaded;
+    QStringList m_preloadedCopies;
+    QSoundEffect* m_simple = nullptr;
+    QString m_simpleCopy;
+    QTemporaryDir m_stage;                 // private (0700) folder for the staged copies
+    quint64 m_serial = 0;
+};
+
+} // namespace platform
