@@ -49,6 +49,7 @@ class TestSound : public QObject {
     // The sound object as start-up leaves it.
     std::unique_ptr<SoundEffects> makeSound(bool soundOn, bool direct)
     {
+        QFile::remove(m_trace);
         auto s = std::make_unique<SoundEffects>();
         s->setSoundEnabled(soundOn);
         s->setDirectSound(direct);
