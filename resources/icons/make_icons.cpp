@@ -1,6 +1,6 @@
 // Draws the seven tray icons (32 x 32) into resources/icons/: 1 idle, 2 timed fights,
 // 3 available, 4 connected, 5 opponent away, 6 away, 7 connecting.
-// Build with the "make_icons" target and run it from the source folder.
+// Build with the "make_icons" target and run it from the source folder; the PNGs are committed.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
