@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include "core/modGremlok.h"
+#include "dialogs/frmBestTimes.h"
 #include "fight/Enemy.h"
 #include "fight/Weapon.h"
 #include "fight/frmDesktop.h"
@@ -30,7 +31,7 @@ void frmMain::mnuOptions_Click()
 
 void frmMain::mnuBestTimes_Click()
 {
-    // The Best Times dialog comes with the fight code.
+    frmBestTimes::instance().ShowModal();
 }
 
 void frmMain::mnuHelpTopics_Click()

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Clicking the real tray icon as a player would: a single click opens the left menu only after
+# the double-click time, a right click opens the right menu at once, choosing "&Timed Fight"
+# changes the icon and tooltip, a double click while timed fights are on switches them off and
+# opens no menu, a double click while idle starts a fight and opens no menu, and the next
+# single click still opens the menu.
+. "$(dirname "$0")/lib.sh"
+SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
+
+start_gremlok
+read -r X Y < <(tray_icon_centre 5) || fail "icon not in the tray"
+note "icon at $X,$Y"
+wait_trace tray.tooltip 'Gremlok' 3 || fail "no tooltip"
+
+count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
+# Milliseconds from now until the trace holds one more "key<TAB>value" line than it does now.
+time_until_more() {
+  local key=$1 value=$2 limit=$3 before t0
+  before=$(count "$key" "$value")
+  t0=$(now_ms)
+  shift 3
+  "$@"
+  local end=$(( t0 + limit * 1000 ))
+  while [ "$(now_ms)" -lt "$end" ]; do
+    if [ "$(count "$key" "$value")" -gt "$before" ]; then echo $(( $(now_ms) - t0 )); return 0; fi
+    sleep 0.02
+  done
+  return 1
+}
+menu_windows() { xwininfo -root -children 2>/dev/null | grep -c '"gremlok" "Gremlok"'; }
+close_menu() { xdotool key Escape; sleep 0.3; }
+
+# Single click: the left menu, not before the double-click time.
+ms=$(time_until_more tray.menu left 3 xdotool mousemove "$X" "$Y" click 1) || fail "single click opened no left menu"
+note "single click to left menu: $ms ms"
+[ "$ms" -ge 300 ] || fail "left menu came after $ms ms, before a double click could have followed"
+sleep 0.3
+import -window root "$SHOTS/tray_left_menu.png" 2>/dev/null
+close_menu
+
+# Right click: the right menu at once.
+ms=$(time_until_more tray.menu right 3 xdotool mousemove "$X" "$Y" click 3) || fail "right click opened no menu"
+note "right click to right menu: $ms ms"
+[ "$ms" -le 1000 ] || fail "right menu took $ms ms"
+sleep 0.3
+import -window root "$SHOTS/tray_right_menu.png" 2>/dev/null
+close_menu
+
+# "&Timed Fight" from the left menu, by its accelerator.
+time_until_more tray.menu left 3 xdotool mousemove "$X" "$Y" click 1 >/dev/null \
+  || fail "left menu did not open for the timed fight"
+lefts=$(count tray.menu left)
+sleep 0.3
+xdotool key t
+wait_trace tray.tooltip 'Gremlok \(timed fight\)' 3 || fail "tooltip did not become the timed-fight one"
+[ "$(grep '^tray.icon' "$GREMLOK_TRACE" | tail -1 | cut -f2)" = 2 ] || fail "icon is not the timed-fight icon"
+
+# A double click while timed fights are on switches them off and opens no menu.
+tips=$(count tray.tooltip Gremlok)
+xdotool mousemove "$X" "$Y" click --repeat 2 --delay 60 1
+wait_trace tray.dblclick timed 3 || fail "double click was not taken as one"
+sleep 1
+[ "$(count tray.tooltip Gremlok)" -gt "$tips" ] || fail "timed fights still on after the double click"
+[ "$(grep '^tray.icon' "$GREMLOK_TRACE" | tail -1 | cut -f2)" = 1 ] || fail "icon is not the idle icon"
+[ "$(count tray.menu left)" -eq "$lefts" ] || fail "the double click opened the left menu"
+
+# A double click while idle starts a fight and opens no menu.
+xdotool mousemove "$X" "$Y" click --repeat 2 --delay 60 1
+wait_trace tray.dblclick fight 3 || fail "idle double click did not start a fight"
+wait_trace fight 'shown' 5 || fail "no fight window after the double click"
+sleep 1
+[ "$(count tray.menu left)" -eq "$lefts" ] || fail "the idle double click opened the left menu"
+import -window root "$SHOTS/tray_fight.png" 2>/dev/null
+# Leave the fight (Escape or the right button end it).
+xdotool key Escape
+sleep 0.3
+xdotool click 3
+wait_trace fight closed 5 || fail "the fight did not end"
+sleep 0.5
+
+# The next single click opens the menu again: no marker of the double click is left over.
+time_until_more tray.menu left 3 xdotool mousemove "$X" "$Y" click 1 >/dev/null \
+  || fail "single click after the double click opened nothing"
+close_menu
+kill -0 "$GREMLOK_PID" || fail "the program died"
+echo "PASS"
