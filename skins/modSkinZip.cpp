@@ -2,11 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QVector>
 
 #include <zip.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace modSkinZip {
@@ -67,16 +68,16 @@ bool survey(zip_t* archive, QVector<Entry>& entries)
     return true;
 }
 
-// Writes one entry through a temporary file, so a broken entry never leaves half a file and a
-// link planted under the same name is replaced rather than followed.
+// Writes one entry through a temporary file of the folder, so a broken entry never leaves half
+// a file and a link planted under the same name is replaced rather than followed. The working
+// folder is scratch space, so nothing is synced to disk.
 bool extract(zip_t* archive, const Entry& entry, const QDir& target)
 {
     std::unique_ptr<zip_file_t, FileCloser> in(zip_fopen_index(archive, entry.index, 0));
     if (!in)
         return false;
-    QSaveFile out(target.filePath(entry.name));
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
+    QTemporaryFile out(target.filePath(QStringLiteral(".unzip-XXXXXX")));
+    if (!out.open())
         return false;
     char buffer[64 * 1024];
     zip_uint64_t written = 0;
@@ -91,7 +92,14 @@ bool extract(zip_t* archive, const Entry& entry, const QDir& target)
         if (written > entry.size || out.write(buffer, n) != n)
             return false;
     }
-    return written == entry.size && out.commit();
+    if (written != entry.size || !out.flush())
+        return false;
+    const QByteArray from = QFile::encodeName(out.fileName());
+    const QByteArray to = QFile::encodeName(target.filePath(entry.name));
+    if (std::rename(from.constData(), to.constData()) != 0)
+        return false;
+    out.setAutoRemove(false);
+    return true;
 }
 
 } // namespace
