@@ -1,0 +1,287 @@
+// A fight through the real fight window (offscreen): set-up, the clock's start, the shot
+// rules against the on-screen pixels, both ends of the attack, and closing the fight.
+#include "core/modGremlok.h"
+#include "dialogs/frmBestTimes.h"
+#include "fight/Enemy.h"
+#include "fight/ScreenPointer.h"
+#include "fight/Weapon.h"
+#include "fight/frmDesktop.h"
+#include "platform/Raster.h"
+#include "platform/SettingsStore.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QTest>
+#include <QTimer>
+
+using namespace modGremlok;
+namespace R = platform::Raster;
+
+namespace {
+const QRgb kSprite = qRgb(20, 200, 20);
+constexpr int kEX = 100, kEY = 120, kSW = 40, kSH = 30;
+
+// Puts the enemy at a known place with a known look: a solid block in the middle of its
+// frame, the rest transparent.
+frmDesktop& startFight(int frames = 8)
+{
+    Enemy& e = *gEnemy;
+    e.SpriteWidth = kSW;
+    e.SpriteHeight = kSH;
+    e.NumAttackSprites = uint8_t(frames);
+    e.NumDieSprites = 4;
+    frmDesktop& f = frmDesktop::instance();
+    f.Show();
+    frmMain& m = frmMain::instance();
+    EnemyX = kEX;
+    EnemyY = kEY;
+    R::Copy(m.picDesktop, 0, 0, f.Surface(), kEX, kEY, kSW, kSH);
+    R::Fill(f.Surface(), QRect(kEX + 10, kEY + 10, 10, 10), kSprite);
+    return f;
+}
+
+void clickAt(frmDesktop& f, int x, int y, int button = 1)
+{
+    ScreenPointer::SetPos(x, y);
+    f.Form_MouseDown(button, 0, x, y);
+}
+
+bool onlyRed(const QImage& img, const QPoint& p)
+{
+    const QRgb c = img.pixel(p);
+    return qGreen(c) == 0 && qBlue(c) == 0;
+}
+} // namespace
+
+class TestFight : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        frmMain::instance();
+        InitBestTimes();
+        ReadScreenMetrics();
+        AnimationSpeed = 30000;   // the real timers never tick by themselves here
+        AttackInterval = 25000;
+        Difficulty = 2;
+        CenterPointer = true;
+        Blood = true;
+        Scramble = true;
+        FirstRun = false;
+        AutoUnload = false;
+        Pointer = 1;
+        frmMain::instance().mnuFightNow->setEnabled(true);
+        frmMain::instance().mnuDisconnect->setVisible(false);
+    }
+    void cleanup()
+    {
+        frmMain& m = frmMain::instance();
+        m.tmrAnimDie->setEnabled(false);
+        SlowestBestTime = -1;   // a kill left over must not stop at the name prompt
+        if (frmDesktop* f = frmDesktop::existing())
+            f->EndFight();
+        QTRY_VERIFY(!frmDesktop::isLoaded());
+        QVERIFY(!FightInProgress);
+    }
+
+    void setUpFreezesTheScreenAndWaitsForTheFirstMove()
+    {
+        ScreenPointer::SetPos(5, 5);
+        frmDesktop& f = startFight();
+        frmMain& m = frmMain::instance();
+        QVERIFY(FightInProgress && PlayerAlive && gEnemy->Alive);
+        QCOMPARE(m.tmrAnimAttack->Tag, QStringLiteral("0"));
+        QCOMPARE(m.tmrAnimAttack->Interval(), 25000);
+        QVERIFY(!m.tmrAnimAttack->Enabled());
+        QCOMPARE(f.ScreenImage().size(), QSize(ScreenWidth, ScreenHeight));
+        QCOMPARE(f.StartCursor, QPoint(ScreenWidth / 2, ScreenHeight / 2));
+        QVERIFY(f.WaitingForFirstMove);
+        QVERIFY(!f.AutoRedraw);
+        QCOMPARE(int(gWeapon->BulletsLeft()), 6);
+        // Showing it again only brings it forward.
+        f.Form_MouseMove(f.StartCursor.x(), f.StartCursor.y());
+        QVERIFY(f.WaitingForFirstMove);
+        frmDesktop::instance().Show();
+        QVERIFY(f.WaitingForFirstMove);
+
+        // The first real movement starts the attack at the animation speed.
+        f.Form_MouseMove(f.StartCursor.x() + 1, f.StartCursor.y(), 1000);
+        QVERIFY(!f.WaitingForFirstMove);
+        QVERIFY(m.tmrAnimAttack->Enabled());
+        QCOMPARE(m.tmrAnimAttack->Interval(), int(AnimationSpeed));
+        QCOMPARE(f.StartTime.EventMs, quint64(1000));
+    }
+
+    void pointerStaysPutWhenFightNowIsDisabled()
+    {
+        frmMain::instance().mnuFightNow->setEnabled(false);
+        ScreenPointer::SetPos(7, 9);
+        frmDesktop& f = startFight();
+        QCOMPARE(f.StartCursor, QPoint(7, 9));
+    }
+
+    void shotsAreJudgedByTheShownPixel()
+    {
+        frmDesktop& f = startFight();
+        frmMain& m = frmMain::instance();
+        // One pixel right of the frame: inside the box, but no sprite pixel can be there.
+        clickAt(f, kEX + kSW, kEY + 10);
+        QVERIFY(gEnemy->Alive);
+        QCOMPARE(int(gWeapon->BulletsLeft()), 5);
+        QCOMPARE(m.picDesktop.pixel(kSW - 1, 10 - 6 + 4) & 0xFFFFFF, 0u);   // hole's left part
+        // Two pixels right: outside the box, the patch stays as it was.
+        const QImage patch = m.picDesktop.copy();
+        clickAt(f, kEX + kSW + 1, kEY + 20);
+        QCOMPARE(m.picDesktop, patch);
+        // A transparent pixel inside the frame: a miss that leaves a hole in the patch, so
+        // later frames show it through their transparent parts.
+        clickAt(f, kEX + 4, kEY + 20);
+        QVERIFY(gEnemy->Alive);
+        QCOMPARE(m.picDesktop.pixel(4 - 6 + 7, 20 - 6 + 3) & 0xFFFFFF, 0u);
+        QCOMPARE(int(gWeapon->BulletsLeft()), 3);
+        QVERIFY(m.tmrAnimAttack->Enabled());
+        // The visible block: a hit. The attack stops, the death starts, blood is shown.
+        clickAt(f, kEX + 15, kEY + 15);
+        QVERIFY(!gEnemy->Alive);
+        QVERIFY(!m.tmrAnimAttack->Enabled());
+        QVERIFY(m.tmrAnimDie->Enabled());
+        QCOMPARE(f.ScreenImage().pixel(kEX + 15 - 4, kEY + 15 - 5), qRgb(198, 24, 8));
+        QCOMPARE(m.tmrAnimDie->Tag, QStringLiteral("0"));
+        // The death animation cannot be cut short, by the right button or by Escape.
+        f.Form_MouseDown(2, 0, 0, 0);
+        f.Form_KeyDown(27);
+        QVERIFY(f.isVisible());
+        for (int i = 0; i < 4; ++i)
+            m.tmrAnimDie_Timer();
+        QVERIFY(!m.tmrAnimDie->Enabled());
+    }
+
+    void seventhClickOnlyClicks()
+    {
+        AutoUnload = true;
+        frmDesktop& f = startFight();
+        for (int i = 0; i < 6; ++i)
+            clickAt(f, 400 + 10 * i, 400);
+        QVERIFY(gWeapon->IsEmpty());
+        f.tmrAutoUnload->setInterval(60000);
+        f.tmrAutoUnload->setEnabled(true);
+        QTest::qWait(50);   // let the splats settle
+        const QImage shown = f.ScreenImage().copy();
+        const QImage patch = frmMain::instance().picDesktop.copy();
+        clickAt(f, kEX + 15, kEY + 15);
+        QCOMPARE(f.ScreenImage(), shown);
+        QCOMPARE(frmMain::instance().picDesktop, patch);
+        QVERIFY(gEnemy->Alive);
+        QVERIFY(gWeapon->IsEmpty());
+    }
+
+    void theEnemyFiresAtFrameNMinusOneAndKillsAtN()
+    {
+        FirstRun = true;
+        AutoUnload = true;
+        AutoUnloadTime = 3;
+        frmDesktop& f = startFight(3);
+        frmMain& m = frmMain::instance();
+        f.Form_MouseMove(1, 1);
+        m.tmrAnimAttack_Timer();          // frame 1 again
+        QVERIFY(PlayerAlive);
+        m.tmrAnimAttack_Timer();          // frame 2: the enemy fires
+        QVERIFY(!PlayerAlive);
+        clickAt(f, kEX + 15, kEY + 15);   // too late: ignored
+        QVERIFY(gEnemy->Alive);
+        QCOMPARE(int(gWeapon->BulletsLeft()), 6);
+        const QRgb before = f.ScreenImage().pixel(700, 500);
+        m.tmrAnimAttack_Timer();          // frame 3: dead
+        QVERIFY(!m.tmrAnimAttack->Enabled());
+        QVERIFY(onlyRed(f.ScreenImage(), QPoint(700, 500)));
+        QCOMPARE(qRed(f.ScreenImage().pixel(700, 500)), qRed(before));
+        QVERIFY(onlyRed(f.ScreenImage(), QPoint(kEX + 15, kEY + 15)));
+        // The very first death shows the hint instead of melting the screen.
+        QVERIFY(!f.tmrScramble->Enabled());
+        QVERIFY(!FirstRun);
+        QVERIFY(f.tmrAutoUnload->Enabled());
+        QCOMPARE(f.tmrAutoUnload->Interval(), 3000);
+        // Right button ends a lost fight without a best time.
+        f.Form_MouseDown(2, 0, 0, 0);
+        QTRY_VERIFY(!FightInProgress);
+        QCOMPARE(SlowestBestTime, 999999.0f);
+    }
+
+    void laterDeathsMeltTheScreenAndASingleFrameSheetStillEnds()
+    {
+        Blood = false;
+        frmDesktop& f = startFight(1);
+        frmMain& m = frmMain::instance();
+        const QImage shown = f.ScreenImage().copy();
+        m.tmrAnimAttack_Timer();
+        QVERIFY(!PlayerAlive);
+        QVERIFY(!m.tmrAnimAttack->Enabled());
+        QCOMPARE(f.ScreenImage(), shown);          // no red flash with Blood off
+        QVERIFY(f.tmrScramble->Enabled());
+        f.tmrScramble_Timer();
+        QVERIFY(f.ScreenImage() != shown);
+        // The backing snapshot is untouched by the fight.
+        QVERIFY(!f.BackingImage().isNull());
+    }
+
+    void aKillEntersTheTableWhenTheFightEnds()
+    {
+        frmDesktop& f = startFight();
+        frmMain& m = frmMain::instance();
+        f.Form_MouseMove(3, 3, 5000);
+        clickAt(f, kEX + 12, kEY + 12);
+        QVERIFY(!gEnemy->Alive);
+        f.EndTime.EventMs = 5000 + 250;   // as if the click came 250 ms after the move
+        f.EndTime.SteadyMs = f.StartTime.SteadyMs + 252;
+        for (int i = 0; i < 4; ++i)
+            m.tmrAnimDie_Timer();
+        QString offered;
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [poll, &offered] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* d = qobject_cast<QInputDialog*>(w)) {
+                offered = d->textValue();
+                d->setTextValue(QStringLiteral("Ace"));
+                d->accept();
+            } else if (auto* b = qobject_cast<frmBestTimes*>(w)) {
+                poll->stop();
+                b->accept();
+            }
+        });
+        poll->start(10);
+        f.Form_KeyDown(27);
+        QTRY_VERIFY(!FightInProgress);
+        QCOMPARE(offered, QStringLiteral("Anonymous"));
+        platform::SettingsStore& reg = *SettingsStore;
+        const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, ScoresKey, 0);
+        QCOMPARE(reg.GetValue(key, QStringLiteral("Name1")).toString(), QStringLiteral("Ace"));
+        const float t = reg.GetValue(key, QStringLiteral("Score1")).toFloat();
+        reg.CloseKey(key);
+        QVERIFY2(t >= 251.0f && t <= 271.0f, qPrintable(QString::number(t)));
+        // The plain snapshot was put back under the enemy before the window went.
+        QCOMPARE(m.picDesktop.pixel(0, 0) & 0xFFFFFF, 0u);
+    }
+
+    void aLinkedFightHasNoClockAndNoBestTime()
+    {
+        frmMain& m = frmMain::instance();
+        m.mnuDisconnect->setVisible(true);
+        frmDesktop& f = startFight();
+        QVERIFY(!f.WaitingForFirstMove);
+        f.Form_MouseMove(2, 2);
+        QVERIFY(!m.tmrAnimAttack->Enabled());
+        clickAt(f, 500, 500);
+        QVERIFY(!m.tmrAnimAttack->Enabled());
+        clickAt(f, kEX + 15, kEY + 15);
+        QVERIFY(!gEnemy->Alive);
+        m.tmrAnimDie->setEnabled(false);
+        f.EndFight();
+        QTRY_VERIFY(!FightInProgress);
+        QCOMPARE(SlowestBestTime, 999999.0f);
+        m.mnuDisconnect->setVisible(false);
+    }
+};
+
+QTEST_MAIN(TestFight)
+#include "test_fight.moc"
