@@ -113,10 +113,10 @@ void frmMain::mnuExit_Click()
     gSound.reset();
     SettingsStore.reset();
     // 10. The main window closes after this handler, and with it the process.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
-        frmMain::release();
-        QCoreApplication::quit();
-    }, Qt::QueuedConnection);
+    // The window is destroyed once the event loop has stopped: events of its popup menus and
+    // of the icon may still be on their way until then.
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { frmMain::release(); });
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
 }
 
 void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode)

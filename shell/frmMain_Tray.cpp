@@ -76,8 +76,14 @@ void frmMain::SysTray_MouseUp(int Button)
     if (Button == 1) {
         tmrSysTrayLeftButton->setEnabled(true);
     } else if (Button == 2) {
-        platform::Trace("tray.menu", "right");
-        PopupMenu(mnuSysTrayRightButton);
+        // Opened once the icon's own mouse event is over: a choice in this menu (Exit) takes
+        // the icon out of the tray, which destroys the window that event belongs to.
+        QMetaObject::invokeMethod(this, [this] {
+            if (TrayIconBusy())
+                return;
+            platform::Trace("tray.menu", "right");
+            PopupMenu(mnuSysTrayRightButton);
+        }, Qt::QueuedConnection);
     }
 }
 

@@ -129,9 +129,9 @@ private slots:
         QVERIFY(!m.tmrSysTrayLeftButton->Enabled());
         QCOMPARE(m.mnuSysTrayLeftButton->defaultAction(), m.mnuFightNow);
 
-        closeSoon();
-        m.SysTray->deliver(QSystemTrayIcon::Context);   // returns once the menu is closed
-        QCOMPARE(closedPopups, 2);
+        closeSoon(100);
+        m.SysTray->deliver(QSystemTrayIcon::Context);
+        QTRY_COMPARE(closedPopups, 2);
         QVERIFY(!m.tmrSysTrayLeftButton->Enabled());
     }
 
