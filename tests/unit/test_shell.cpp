@@ -2,6 +2,7 @@
 // (through the real activation translation), the busy rules, timed fights and away mode,
 // listening and the tear-down, suspend and resume, and the session's end.
 #include "core/modGremlok.h"
+#include "platform/Help.h"
 #include "platform/SettingsStore.h"
 #include "platform/SysInfo.h"
 #include "platform/Winsock.h"
@@ -367,6 +368,20 @@ private slots:
         QVERIFY(TimedFight::RemainingTime() > 0);
         m.SysInfo->onPrepareForSleep(false);              // a repeated resume changes nothing
         QVERIFY(m.mnuTimedFight->isChecked());
+    }
+
+    void helpBookHasEveryTopicTheProgramAsksFor()
+    {
+        form().mnuHelpTopics_Click();
+        QVERIFY(platform::Help::ContentsShown());
+        platform::Help::Quit();
+        QVERIFY(!platform::Help::ContentsShown());
+        platform::Help::Quit();                             // nothing open: harmless
+        // The first-run hint, the connect prompt and the Options window's What's This ids.
+        for (int id : {1, 2, 3, 5, 6, 7, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23})
+            QVERIFY2(!platform::Help::TopicText(id).isEmpty(), qPrintable(QString::number(id)));
+        QVERIFY(platform::Help::TopicText(4).isEmpty());
+        platform::Help::ShowPopup(999, nullptr);            // unknown id: a short note, no crash
     }
 
     void sessionEndClosesLinkWithoutSaving()
