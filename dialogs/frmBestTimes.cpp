@@ -33,24 +33,45 @@ frmBestTimes::frmBestTimes()
 {
     setWindowTitle(QStringLiteral("Gremlok Best Times"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(262, 130);
-
     lsvScoresList = new QTreeWidget(this);
-    lsvScoresList->setGeometry(6, 6, 250, 82);
     lsvScoresList->setRootIsDecorated(false);
     lsvScoresList->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Name"), QStringLiteral("Time")});
     lsvScoresList->header()->setStretchLastSection(true);
-    lsvScoresList->setColumnWidth(0, 28);
-    lsvScoresList->setColumnWidth(1, 128);
+    lsvScoresList->header()->setSectionsMovable(false);
     lsvScoresList->setSelectionMode(QAbstractItemView::SingleSelection);
     lsvScoresList->setUniformRowHeights(true);
+    lsvScoresList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lsvScoresList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    // All five rows and the longest time text fit without scrolling, whatever the font; the
+    // etched line and the buttons sit below the list.
+    const QFontMetrics fm(lsvScoresList->font());
+    const int numberWidth = fm.horizontalAdvance(QStringLiteral("00")) + 16;
+    const int nameWidth = std::max(128, fm.horizontalAdvance(QStringLiteral("Anonymous Anonymous")));
+    const int timeWidth = fm.horizontalAdvance(QStringLiteral("9999999.99 ms")) + 16;
+    lsvScoresList->setColumnWidth(0, numberWidth);
+    lsvScoresList->setColumnWidth(1, nameWidth);
+    new QTreeWidgetItem(lsvScoresList, {QStringLiteral("5"), QStringLiteral("Anonymous"), QStringLiteral("0 ms")});
+    const int rowHeight = std::max(lsvScoresList->sizeHintForRow(0), fm.height() + 4);
+    lsvScoresList->clear();
+    const int listWidth = std::max(250, numberWidth + nameWidth + timeWidth + 4);
+    const int listHeight = lsvScoresList->header()->sizeHint().height() + 5 * rowHeight
+        + 2 * lsvScoresList->frameWidth() + 2;
+    lsvScoresList->setGeometry(6, 6, listWidth, listHeight);
+    m_lineY = int16_t(6 + listHeight + 6);
+    m_lineWidth = listWidth;
 
     cmdReset = new QPushButton(QStringLiteral("&Reset Scores"), this);
-    cmdReset->setGeometry(6, 100, 110, 24);
     cmdReset->setAutoDefault(false);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(176, 100, 80, 24);
     cmdOK->setDefault(true);
+    const int buttonHeight = std::max(24, cmdOK->sizeHint().height());
+    const int buttonsY = m_lineY + 8;
+    const int resetWidth = std::max(110, cmdReset->sizeHint().width());
+    const int okWidth = std::max(80, cmdOK->sizeHint().width());
+    cmdReset->setGeometry(6, buttonsY, resetWidth, buttonHeight);
+    cmdOK->setGeometry(6 + listWidth - okWidth, buttonsY, okWidth, buttonHeight);
+    setFixedSize(listWidth + 12, buttonsY + buttonHeight + 8);
 
     connect(cmdReset, &QPushButton::clicked, this, &frmBestTimes::cmdReset_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmBestTimes::cmdOK_Click);
@@ -144,5 +165,5 @@ void frmBestTimes::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter p(this);
-    DrawEtchedLine(p, 6, 94, 250);
+    DrawEtchedLine(p, 6, m_lineY, m_lineWidth);
 }

@@ -3,6 +3,7 @@
 #include "core/SingleForm.h"
 
 #include <QDialog>
+#include <cstdint>
 
 class QPushButton;
 class QTreeWidget;
@@ -39,4 +40,6 @@ protected:
 private:
     void Form_Unload();
     bool m_unloaded = false;
+    int16_t m_lineY = 94;       // the etched separator under the list
+    int m_lineWidth = 250;
 };
