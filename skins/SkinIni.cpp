@@ -20,7 +20,7 @@ bool SkinIni::find(const QString& key, QString& value) const
 {
     bool inSection = false;
     for (const QByteArray& rawLine : m_text.split('\n')) {
-        const QString line = QString::fromLatin1(rawLine).trimmed();
+        const QString line = QString::fromUtf8(rawLine).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {

@@ -1,7 +1,8 @@
 #pragma once
 // Reads a skin's "skin.ini" the way the Windows profile calls read it: section and key names
 // without regard to case, the first matching key wins, values trimmed of blanks and of one
-// pair of surrounding quotes, text values cut to 127 characters.
+// pair of surrounding quotes, text values cut to 127 characters. The text is read as UTF-8,
+// the encoding of file names here.
 #include <QString>
 #include <cstdint>
 

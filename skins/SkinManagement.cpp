@@ -92,7 +92,8 @@ InstallResult InstallSkinPackage(const QString& arg)
             return failure(ec);
     }
 
-    modGremlok::Skin = fileName.left(fileName.size() - 4);
+    // The extension is taken to be three letters whatever it is, as the list does.
+    modGremlok::Skin = fileName.left(std::max(0, int(fileName.size()) - 4));
     modGremlok::gEnemy.reset();
     modGremlok::LoadSkin();
     reloadSoundBuffers();
@@ -146,6 +147,8 @@ bool DeleteSkinPackage(const QString& skinName)
 
 bool ApplySkinChoice(int index, const QString& text)
 {
+    if (index < 0)
+        return false;   // nothing selected
     const QString chosen = index == 0 ? modGremlok::BaseSkinName : text;
     if (chosen == modGremlok::Skin)
         return false;

@@ -51,7 +51,6 @@ private slots:
         QTest::newRow("62.5 goes down to even") << QSize(250, 100) << 4 << 4 << QSize(62, 50);
         QTest::newRow("67.5 goes up to even") << QSize(270, 100) << 4 << 4 << QSize(68, 50);
         QTest::newRow("longer row decides") << QSize(640, 200) << 8 << 4 << QSize(80, 100);
-        QTest::newRow("death row longer") << QSize(600, 100) << 2 << 6 << QSize(100, 50);
         QTest::newRow("height 50.5") << QSize(100, 101) << 1 << 1 << QSize(100, 50);
         QTest::newRow("height 51.5") << QSize(100, 103) << 1 << 1 << QSize(100, 52);
         QTest::newRow("zero frames count as one") << QSize(300, 100) << 0 << 0 << QSize(300, 50);
