@@ -219,6 +219,12 @@ private slots:
         QVERIFY(enemy.LoadSprites(folder + QStringLiteral("/enemy.gif"), 7, 6, 0xFF00FF));
         QCOMPARE(QSize(enemy.SpriteWidth, enemy.SpriteHeight), QSize(100, 100));
 
+        // The crosshair pointer: a 32 x 32 cursor, see-through at its corner, solid at its centre.
+        const QImage pointer(folder + QStringLiteral("/pointer.cur"));
+        QCOMPARE(pointer.size(), QSize(32, 32));
+        QCOMPARE(qAlpha(pointer.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(pointer.pixel(15, 15)), 255);
+
         // Every frame drawn as in a fight, with the shadow, over a busy desktop-like patch.
         setShadowConditions(true, true);
         QImage patch(100, 100, QImage::Format_RGB32);
