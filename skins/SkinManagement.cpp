@@ -94,8 +94,7 @@ InstallResult InstallSkinPackage(const QString& arg)
 
     // The extension is taken to be three letters whatever it is, as the list does.
     modGremlok::Skin = fileName.left(std::max(0, int(fileName.size()) - 4));
-    modGremlok::gEnemy.reset();
-    modGremlok::LoadSkin();
+    modGremlok::LoadSkin();   // loads the new sheet into the enemy that exists
     reloadSoundBuffers();
     if (CloseOptionsDialog)
         CloseOptionsDialog();
