@@ -3,6 +3,7 @@
 
 #include <QAudioDevice>
 #include <QFile>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QThread>
@@ -109,6 +110,14 @@ void AudioWorker::playSimple(const QString& path)
     // One sound at a time: whatever is playing stops first, even when the new file is missing.
     if (m_simple)
         m_simple->stop();
+    const QFileInfo info(path);
+    if (m_simple && path == m_simpleSource && info.exists() && info.lastModified() == m_simpleStamp
+        && info.size() == m_simpleSize) {
+        // The same file again and unchanged: start it over without decoding it anew.
+        m_simple->play();
+        return;
+    }
+    m_simpleSource.clear();
     const QString copy = stage(path);
     if (copy.isEmpty())
         return;
@@ -119,6 +128,9 @@ void AudioWorker::playSimple(const QString& path)
     if (!m_simpleCopy.isEmpty())
         QFile::remove(m_simpleCopy);
     m_simpleCopy = copy;
+    m_simpleSource = path;
+    m_simpleStamp = info.lastModified();
+    m_simpleSize = info.size();
 }
 
 void AudioWorker::shutdown()

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -40,6 +41,9 @@ private:
     QStringList m_preloadedCopies;
     QSoundEffect* m_simple = nullptr;
     QString m_simpleCopy;
+    QString m_simpleSource;                // the file m_simpleCopy was made from, as it was then
+    QDateTime m_simpleStamp;
+    qint64 m_simpleSize = -1;
     QTemporaryDir m_stage;                 // private (0700) folder for the staged copies
     quint64 m_serial = 0;
 };

@@ -129,11 +129,13 @@ public:
         return out;
     }
 
-    // Total milliseconds of sound after `from`, first onset to last sample.
-    double soundingMs(qsizetype from) const
+    // Milliseconds of sound heard after `from` (the pauses between sounds not counted).
+    double heardMs(qsizetype from) const
     {
-        const auto s = spans(from);
-        return s.isEmpty() ? 0 : s.last().second - s.first().first;
+        double total = 0;
+        for (const auto& s : spans(from))
+            total += s.second - s.first;
+        return total;
     }
 
     // Highest root-mean-square level over 20 ms windows after `from`, as a fraction of full scale.
