@@ -17,10 +17,12 @@ public:
 
     // A true-colour target needs no palette.
     void RealizeDestPalette(QImage& hdcDest);
+    // Frame is 1-based; a frame outside 1..NumDieSprites (or NumAttackSprites) draws nothing.
     void DrawLostSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest, uint8_t Frame);
     void DrawAttackSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest, uint8_t Frame);
     // clrMask is a Windows colour value: low byte red, then green, then blue.
-    // Returns false when the sheet cannot be used (the enemy then has no sheet).
+    // Returns false when the sheet cannot be used (the enemy then has no sheet): unreadable,
+    // over 8192 pixels a side, or too small for one pixel per frame. A count of 0 is taken as 1.
     bool LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumDie, uint32_t clrMask);
 
     bool Loaded() const { return !m_sheetImage.isNull(); }
