@@ -176,9 +176,10 @@ void frmDesktop::Form_Load()
     ChoosePointer();
 
     // 14. What is on screen starts as the snapshot; from here on drawing goes straight to it.
-    m_screen = m_backing.copy();
+    // The two images share their pixels until the first paint is done (see paintEvent), so
+    // the 8 MB copy does not delay the fight's first appearance.
     m_backing.setDevicePixelRatio(m_dpr);
-    m_screen.setDevicePixelRatio(m_dpr);
+    m_screen = m_backing;
     AutoRedraw = false;
     update();
 
@@ -245,8 +246,15 @@ void frmDesktop::paintEvent(QPaintEvent* event)
     const QRect r = event->rect();
     const QRectF source(r.x() * m_dpr, r.y() * m_dpr, r.width() * m_dpr, r.height() * m_dpr);
     p.drawImage(QRectF(r), shown, source);
-    if (FirstPaintNs < 0 && m_showTimer.isValid())
+    if (FirstPaintNs < 0 && m_showTimer.isValid()) {
         FirstPaintNs = m_showTimer.nsecsElapsed();
+        // Separate what is on screen from the snapshot now, before the first shot or tick
+        // would have to pay for it.
+        QTimer::singleShot(0, this, [this] {
+            if (!AutoRedraw)
+                m_screen.detach();
+        });
+    }
 }
 
 QPoint frmDesktop::ToDevice(const QPointF& logical) const
