@@ -13,9 +13,14 @@ using namespace modGremlok;
 
 class TestTrayStatus : public QObject {
     Q_OBJECT
-
     static frmMain& m() { return frmMain::instance(); }
-    static QString tip() { return m().SysTray->ToolTip(); }
+    // Updates the status and checks icon and tooltip.
+    static void expect(int icon, const QString& tip)
+    {
+        UpdateTrayStatus();
+        QCOMPARE(TrayStatus::CurrentIcon(), icon);
+        QCOMPARE(m().SysTray->ToolTip(), tip);
+    }
 
 private slots:
     void init()
@@ -29,58 +34,34 @@ private slots:
 
     void idleTimedAndAvailable()
     {
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 1);
-        QCOMPARE(tip(), QStringLiteral("Gremlok"));
-
+        expect(1, QStringLiteral("Gremlok"));
         m().mnuTimedFight->setChecked(true);
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 2);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (timed fight)"));
-
+        expect(2, QStringLiteral("Gremlok (timed fight)"));
         m().mnuListen->setChecked(true);
-        UpdateTrayStatus();
         const QString ip = m().Winsock->LocalIP();
         QVERIFY(!ip.isEmpty());
-        QCOMPARE(TrayStatus::CurrentIcon(), 2);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (timed fight/available)\r\nIP: ") + ip);
-
+        expect(2, QStringLiteral("Gremlok (timed fight/available)\r\nIP: ") + ip);
         m().mnuTimedFight->setChecked(false);
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 3);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (available)\r\nIP: ") + ip);
-
-        // Where the tray shows one line only, the parts are joined on it.
-        IsWin2000OrLater = false;
-        UpdateTrayStatus();
-        QCOMPARE(tip(), QStringLiteral("Gremlok (available) - IP: ") + ip);
+        expect(3, QStringLiteral("Gremlok (available)\r\nIP: ") + ip);
+        IsWin2000OrLater = false;                        // one-line tooltips: joined
+        expect(3, QStringLiteral("Gremlok (available) - IP: ") + ip);
     }
 
-    void connectedRowsPreferAwayOverOpponentAway()
+    void connectedRows()
     {
         QTcpServer peer;
         QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
         QVERIFY(!m().Winsock->Connect(QStringLiteral("127.0.0.1"), peer.serverPort()));
         QTRY_COMPARE(m().Winsock->State(), int(platform::Winsock::sckConnected));
         m().mnuDisconnect->setVisible(true);
-        m().mnuListen->setChecked(true);          // still checked while hidden on a listener
+        m().mnuListen->setChecked(true);                 // still checked while hidden on a listener
         m().mnuTimedFight->setChecked(true);
-
-        // Before the greeting the nickname part is empty.
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 4);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (connected)\r\n [127.0.0.1]"));
-
+        expect(4, QStringLiteral("Gremlok (connected)\r\n [127.0.0.1]"));   // before the greeting
         OpponentNickname = QStringLiteral("Zed");
         OpponentAway = true;
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 5);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (opponent is away)\r\nZed [127.0.0.1]"));
-
-        m().mnuPause->setChecked(true);
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 6);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (away)\r\nZed [127.0.0.1]"));
+        expect(5, QStringLiteral("Gremlok (opponent is away)\r\nZed [127.0.0.1]"));
+        m().mnuPause->setChecked(true);                  // own away wins over the peer's
+        expect(6, QStringLiteral("Gremlok (away)\r\nZed [127.0.0.1]"));
         m().Winsock->Close();
     }
 
@@ -90,18 +71,11 @@ private slots:
         m().mnuPause->setChecked(true);
         CommandLineConnect = true;
         m().Winsock->setRemoteHost(QStringLiteral("arena.example"));
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 7);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (connecting to arena.example)"));
-
-        // The socket itself resolving a name.
+        expect(7, QStringLiteral("Gremlok (connecting to arena.example)"));
         CommandLineConnect = false;
         m().mnuDisconnect->setVisible(false);
-        QVERIFY(!m().Winsock->Connect(QStringLiteral("localhost"), 9));
-        QCOMPARE(m().Winsock->State(), int(platform::Winsock::sckResolvingHost));
-        UpdateTrayStatus();
-        QCOMPARE(TrayStatus::CurrentIcon(), 7);
-        QCOMPARE(tip(), QStringLiteral("Gremlok (connecting to localhost)"));
+        QVERIFY(!m().Winsock->Connect(QStringLiteral("localhost"), 9));   // resolving the name
+        expect(7, QStringLiteral("Gremlok (connecting to localhost)"));
         m().Winsock->Close();
     }
 };
