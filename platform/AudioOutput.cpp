@@ -1,6 +1,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/AudioWorker.h"
 
+#include <QCoreApplication>
 #include <QSemaphore>
 #include <QThread>
 #include <memory>
@@ -17,7 +18,8 @@ constexpr int kShutdownWaitMs = 2000;
 template <class F>
 void AudioOutput::post(F&& f)
 {
-    QMetaObject::invokeMethod(m_worker, std::forward<F>(f), Qt::QueuedConnection);
+    if (!m_stopped)
+        QMetaObject::invokeMethod(m_worker, std::forward<F>(f), Qt::QueuedConnection);
 }
 
 AudioOutput::AudioOutput()
@@ -42,18 +44,35 @@ AudioOutput::AudioOutput()
             onPreloadFailed();
     }, Qt::QueuedConnection);
 
+    // The audio thread ends with the application's event loop: after that, nothing would carry
+    // calls over to it any more.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &AudioOutput::stop);
+
     m_thread->start();
     post([w = m_worker] { w->start(); });
     firstCount->tryAcquire(1, kFirstCountWaitMs);
+}
+
+void AudioOutput::stop()
+{
+    if (m_stopped)
+        return;
+    m_worker->disconnect();
+    if (QCoreApplication::instance())
+        post([w = m_worker] { w->shutdown(); });
+    else
+        m_thread->quit();   // no application left to deliver the shutdown call
+    m_stopped = true;
+    m_finished = m_thread->wait(kShutdownWaitMs);
 }
 
 AudioOutput::~AudioOutput()
 {
     onOutputsChanged = nullptr;
     onPreloadFailed = nullptr;
-    m_worker->disconnect();
-    post([w = m_worker] { w->shutdown(); });
-    if (m_thread->wait(kShutdownWaitMs)) {
+    stop();
+    if (m_finished) {
         delete m_worker;
         delete m_thread;
     }

@@ -41,11 +41,15 @@ public:
 
 private:
     template <class F> void post(F&& f);
+    // Ends the audio thread (waiting a bounded time); later calls do nothing.
+    void stop();
 
     QThread* m_thread = nullptr;
     AudioWorker* m_worker = nullptr;
     std::atomic<int> m_outputs{0};
     int m_generation = 0;
+    bool m_stopped = false;
+    bool m_finished = false;
 };
 
 } // namespace platform
