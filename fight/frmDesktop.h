@@ -85,7 +85,7 @@ private:
     void StartClock(quint64 timestamp);
     ClockReading ReadClock(quint64 timestamp) const;
     void SetTopmost(bool on);
-    void Shoot(quint64 timestamp);
+    void Shoot(const QPoint& p, quint64 timestamp);
     QPoint ToDevice(const QPointF& logical) const;
     static bool Linked();
 

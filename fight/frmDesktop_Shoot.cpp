@@ -4,7 +4,6 @@
 
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
-#include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
@@ -41,12 +40,12 @@ void frmDesktop::Form_MouseMove(int X, int Y, quint64 timestamp)
         StartClock(timestamp);
 }
 
-void frmDesktop::Form_MouseDown(int Button, int /*Shift*/, int /*X*/, int /*Y*/, quint64 timestamp)
+void frmDesktop::Form_MouseDown(int Button, int /*Shift*/, int X, int Y, quint64 timestamp)
 {
     if (m_unloading)
         return;
     if (Button == 1)
-        Shoot(timestamp);
+        Shoot(QPoint(X, Y), timestamp);
     else if (Button == 2)
         EndFight();
 }
@@ -66,7 +65,7 @@ bool frmDesktop::IsEnemyPixel(const QPoint& p) const
     return shown != under;
 }
 
-void frmDesktop::Shoot(quint64 timestamp)
+void frmDesktop::Shoot(const QPoint& p, quint64 timestamp)
 {
     frmMain& m = frmMain::instance();
     Enemy& enemy = *gEnemy;
@@ -86,7 +85,8 @@ void frmDesktop::Shoot(quint64 timestamp)
         return;
     }
 
-    const QPoint p = ScreenPointer::Pos();
+    // The press's own position, in device pixels: on a scaled screen the pointer position the
+    // window system reports is only as fine as the scale allows.
     const bool inBox = p.x() >= EnemyX && p.x() <= EnemyX + enemy.SpriteWidth
         && p.y() >= EnemyY && p.y() <= EnemyY + enemy.SpriteHeight;
     if (!inBox) {
