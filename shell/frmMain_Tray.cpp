@@ -83,6 +83,7 @@ void frmMain::SysTray_MouseUp(int Button)
                 return;
             platform::Trace("tray.menu", "right");
             PopupMenu(mnuSysTrayRightButton);
+            platform::Trace("tray.menu", "closed");
         }, Qt::QueuedConnection);
     }
 }
@@ -128,4 +129,5 @@ void frmMain::tmrSysTrayLeftButton_Timer()
         return;
     platform::Trace("tray.menu", "left");
     PopupMenu(mnuSysTrayLeftButton, mnuFightNow);
+    platform::Trace("tray.menu", "closed");
 }

@@ -3,6 +3,18 @@
 # folder is deleted and the process ends; the next start brings timed fights and the random
 # difficulty back. Ending the session (SIGTERM) closes the program without writing the modes.
 . "$(dirname "$0")/lib.sh"
+# The icon's centre once the panel has finished placing it (two readings agree).
+stable_icon_centre() {
+  local a b
+  a=$(tray_icon_centre 5) || return 1
+  for _ in $(seq 20); do
+    sleep 0.3
+    b=$(tray_icon_centre 1) || return 1
+    [ "$a" = "$b" ] && { echo "$a"; return 0; }
+    a=$b
+  done
+  return 1
+}
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 SKINDIR="$XDG_RUNTIME_DIR/simskin.tmp"
 
@@ -24,7 +36,7 @@ wait_exit() {
 }
 
 start_gremlok
-read -r X Y < <(tray_icon_centre 5) || fail "icon not in the tray"
+read -r X Y < <(stable_icon_centre) || fail "icon not in the tray"
 wait_trace tray.tooltip 'Gremlok' 3 || fail "no tooltip"
 skin_present=0
 [ -d "$SKINDIR" ] && skin_present=1 && note "skin working folder present: $(ls "$SKINDIR" | wc -l) files"
@@ -60,7 +72,7 @@ tray_icon_geometry 1 >/dev/null && fail "an icon is still in the tray"
 # The next start: timed fights on again, random kept (Exit writes it back unchanged).
 : >"$GREMLOK_TRACE"
 start_gremlok
-read -r X Y < <(tray_icon_centre 5) || fail "icon not in the tray on the second start"
+read -r X Y < <(stable_icon_centre) || fail "icon not in the tray on the second start"
 wait_trace tray.tooltip 'Gremlok \(timed fight\)' 3 || fail "timed fights not restored"
 open_menu right 3
 xdotool key d
