@@ -67,4 +67,14 @@ ini_value() {
     in_g && $1 == k { sub(/^[^=]*=/, ""); print; exit }' "$INI"
 }
 
+# Waits until "key" of "[group]" in the settings file has a value (up to $3 seconds).
+wait_ini() {
+  local end=$(( $(now_ms) + ${3:-5} * 1000 ))
+  while [ "$(now_ms)" -lt "$end" ]; do
+    [ -n "$(ini_value "$1" "$2" 2>/dev/null)" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }

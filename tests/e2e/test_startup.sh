@@ -20,6 +20,8 @@ t1=$(now_ms)
 note "start-up to tray icon: $((t1 - t0)) ms"
 wait_trace tray.tooltip 'Gremlok' 1 || fail "tooltip is not \"Gremlok\""
 
+# Start-up writes the best-times table last, after the icon is up.
+wait_ini Scores Score5 2 || fail "no best-times table within 2 s"
 [ "$(ini_value Settings FirstRun)" = false ] || fail "FirstRun not written false"
 login=$(id -un)
 expected=$login
