@@ -14,17 +14,36 @@ Difficulty=1
 AnimationSpeed=1500
 INI
 
+# "&Fight Now!" from the tray's left menu, by its accelerator. A click the tray loses under
+# load is clicked again, as a person would.
+fight_now() {
+  local attempt n
+  for attempt in 1 2 3; do
+    n=$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE" 2>/dev/null)
+    # The panel may have laid its items out again since: look the icon up afresh.
+    read -r X Y < <(tray_icon_centre 2) || return 1
+    xdotool mousemove "$X" "$Y" click 1
+    for _ in $(seq 60); do
+      [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE" 2>/dev/null)" -gt "$n" ] && break
+      sleep 0.05
+    done
+    if [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE" 2>/dev/null)" -gt "$n" ]; then
+      [ "$attempt" -gt 1 ] && note "the left menu opened on click $attempt"
+      sleep 0.3
+      xdotool key f
+      wait_trace fight ready 5 && return 0
+    fi
+    sleep 0.6
+  done
+  return 1
+}
 pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:; }
 
 xsetroot -solid '#3a6ea5'
 start_gremlok
 read -r X Y < <(tray_icon_centre 5) || fail "icon not in the tray"
 wait_trace tray.tooltip 'Gremlok' 3 || fail "program not up"
-xdotool mousemove "$X" "$Y" click 1
-wait_trace tray.menu left 3 || fail "left menu did not open"
-sleep 0.3
-xdotool key f
-wait_trace fight ready 5 || fail "no fight"
+fight_now || fail "no fight from the left menu"
 read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
 sleep 0.3
 
@@ -51,6 +70,14 @@ for i in 1 2 3 4 5 6; do
   read -r r g b < <(pixel "$SHOTS/fight_holes.png" $((x - 3)) $((ROW - 2)))
   [ "$r" != 239 ] || fail "the splat of shot $i did not settle"
 done
+
+# A window that opens during the fight does not get to cover it.
+xmessage -geometry +300+$((ROW - 40)) -title Intruder "A window that wants the focus" &
+GREMLOK_PIDS+=("$!")
+sleep 1
+import -window root "$E2E_DIR/intruder.png"
+read -r r g b < <(pixel "$E2E_DIR/intruder.png" $((350 + 1)) $((ROW - 1)))
+[ "$r$g$b" = 000 ] || fail "a new window covered the fight ($r $g $b where a hole is)"
 
 # The seventh click: the empty gun's click and nothing else.
 xdotool mousemove 1000 $((ROW + 100)) click 1

@@ -6,6 +6,7 @@
 #include "fight/frmDesktop.h"
 #include "platform/SettingsStore.h"
 #include "shell/frmMain.h"
+#include "shell/TimedFight.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -157,6 +158,31 @@ private slots:
         f.reject();
         frmBestTimes::release();
         QVERIFY(!DialogOpen);
+    }
+
+    void theDialogHoldsTimedFightsWhileOpen()
+    {
+        frmMain& m = frmMain::instance();
+        TimedFightStart = 300;
+        TimedFightLength = 300;
+        m.mnuTimedFight->setChecked(true);
+        m.mnuTimedFight->setEnabled(true);
+        ScheduleFight(TimedFightStart, TimedFightLength);
+        frmBestTimes& f = frmBestTimes::instance();
+        f.Form_Load();
+        QCOMPARE(TimedFight::RemainingTime(), -1);
+        f.reject();
+        frmBestTimes::release();
+        // Armed afresh over the whole window on closing.
+        QVERIFY(TimedFight::RemainingTime() >= 299000);
+        StopFightTimer();
+        m.mnuTimedFight->setChecked(false);
+        // Timed fights off: nothing is armed on closing.
+        frmBestTimes& g = frmBestTimes::instance();
+        g.Form_Load();
+        g.accept();
+        frmBestTimes::release();
+        QCOMPARE(TimedFight::RemainingTime(), -1);
     }
 
     void killTimeComesFromTheEventsAndAddsOneToTwentyOneMs()

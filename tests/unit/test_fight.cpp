@@ -9,6 +9,9 @@
 #include "platform/Raster.h"
 #include "platform/SettingsStore.h"
 #include "shell/frmMain.h"
+#include "skins/modSkinZip.h"
+
+#include <QDir>
 
 #include <QApplication>
 #include <QInputDialog>
@@ -19,7 +22,6 @@ using namespace modGremlok;
 namespace R = platform::Raster;
 
 namespace {
-const QRgb kSprite = qRgb(20, 200, 20);
 constexpr int kEX = 100, kEY = 120, kSW = 40, kSH = 30;
 
 // Puts the enemy at a known place with a known look: a solid block in the middle of its
@@ -37,7 +39,10 @@ frmDesktop& startFight(int frames = 8)
     EnemyX = kEX;
     EnemyY = kEY;
     R::Copy(m.picDesktop, 0, 0, f.Surface(), kEX, kEY, kSW, kSH);
-    R::Fill(f.Surface(), QRect(kEX + 10, kEY + 10, 10, 10), kSprite);
+    // The "sprite": every pixel of the block differs from the desktop under it.
+    for (int y = kEY + 10; y < kEY + 20; ++y)
+        for (int x = kEX + 10; x < kEX + 20; ++x)
+            f.Surface().setPixel(x, y, (f.Surface().pixel(x, y) ^ 0x00FFFFFFu) | 0xFF000000u);
     return f;
 }
 
@@ -119,6 +124,44 @@ private slots:
         ScreenPointer::SetPos(7, 9);
         frmDesktop& f = startFight();
         QCOMPARE(f.StartCursor, QPoint(7, 9));
+    }
+
+    void pointerStylesAndTheSkinsOwnPointer()
+    {
+        // The skin's pointer file with the hot spot its own header gives.
+        const QString package = qEnvironmentVariable("GREMLOK_SOURCE_DIR") + "/resources/skins/Base Skin.ssz";
+        SkinFolder = qEnvironmentVariable("GREMLOK_TEST_DIR", "/tmp") + "/skin/";
+        QVERIFY(modSkinZip::UnzipSkin(package, SkinFolder));
+        QFile cur(SkinFolder + "pointer.cur");
+        QVERIFY(cur.open(QIODevice::ReadOnly));
+        const QByteArray head = cur.read(14);
+        const QPoint hot(uchar(head[10]) | uchar(head[11]) << 8, uchar(head[12]) | uchar(head[13]) << 8);
+        cur.close();
+        Pointer = 6;
+        gWeapon->SkinnedPointer = true;
+        {
+            frmDesktop& f = startFight();
+            QCOMPARE(f.cursor().hotSpot(), hot);
+            QVERIFY(!f.cursor().pixmap().isNull());
+            SlowestBestTime = -1;
+            f.EndFight();
+            QTRY_VERIFY(!FightInProgress);
+        }
+        // Style 6 without a skin pointer, and every other style: our own pictures, hot spot
+        // in the middle.
+        gWeapon->SkinnedPointer = false;
+        for (int style : {6, 1, 4}) {
+            Pointer = uint8_t(style);
+            frmDesktop& f = startFight();
+            const int index = style == 6 ? 1 : style;
+            const QImage expect = frmMain::instance().CursorList.ListImage(index).Picture.toImage();
+            QVERIFY(!expect.isNull());
+            QCOMPARE(f.cursor().pixmap().toImage().convertToFormat(expect.format()), expect);
+            QCOMPARE(f.cursor().hotSpot(), QPoint(16, 16));
+            f.EndFight();
+            QTRY_VERIFY(!FightInProgress);
+        }
+        Pointer = 1;
     }
 
     void shotsAreJudgedByTheShownPixel()
@@ -213,6 +256,8 @@ private slots:
         Blood = false;
         frmDesktop& f = startFight(1);
         frmMain& m = frmMain::instance();
+        for (int y = 0; y < ScreenHeight; y += 8)   // stripes, so that sliding blocks show
+            R::Fill(f.Surface(), QRect(0, y, ScreenWidth, 4), qRgb(y % 256, 80, 200));
         const QImage shown = f.ScreenImage().copy();
         m.tmrAnimAttack_Timer();
         QVERIFY(!PlayerAlive);
