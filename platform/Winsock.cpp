@@ -230,6 +230,7 @@ SocketError Winsock::Accept(int requestID)
     if (d->state != sckClosed)
         return error(sckInvalidOp);
     d->pending.remove(requestID);
+    refuseWaiting();   // one peer only
     d->received.clear();
     adopt(s, false);
     d->remoteHost = addressText(s->peerAddress());
@@ -360,6 +361,21 @@ void Winsock::GetData(QString& data)
     d->received.clear();
 }
 
+void Winsock::refuseWaiting()
+{
+    // Requests still waiting are refused, except those whose handler is deciding right now
+    // (closing the listener and then accepting is the normal way to take a request); those
+    // are refused when their handler returns without accepting.
+    for (auto it = d->pending.begin(); it != d->pending.end();) {
+        if (d->offering.contains(it.key())) {
+            ++it;
+        } else {
+            retire(it.value(), this);
+            it = d->pending.erase(it);
+        }
+    }
+}
+
 void Winsock::Close()
 {
     d->connectTimer.stop();
@@ -369,16 +385,7 @@ void Winsock::Close()
         d->server->deleteLater();
         d->server = nullptr;
     }
-    // Requests still waiting are refused, except the one whose handler is deciding right now
-    // (closing the listener and then accepting is the normal way to take a request).
-    for (auto it = d->pending.begin(); it != d->pending.end();) {
-        if (d->offering.contains(it.key())) {
-            ++it;
-        } else {
-            retire(it.value(), this);
-            it = d->pending.erase(it);
-        }
-    }
+    refuseWaiting();
     dropSocket();
     d->received.clear();
     d->state = sckClosed;

@@ -79,6 +79,7 @@ private:
     void onNewConnection();
     void adopt(QTcpSocket* socket, bool outgoing);
     void dropSocket();
+    void refuseWaiting();
     void fail(int number, const QString& description);
     struct Impl;
     std::unique_ptr<Impl> d;
