@@ -267,6 +267,11 @@ private slots:
         m.SysInfo->onPrepareForSleep(false);             // a repeated resume changes nothing
         QVERIFY(m.mnuTimedFight->isChecked());
 
+        // A new display mode is measured again.
+        ScreenWidth = 0;
+        emit m.SysInfo->DisplayChanged();
+        QVERIFY(ScreenWidth > 0);
+
         // Logout: the link closes, never cancelled; any other close leaves it alone.
         cleanup();
         linkUp(true);
