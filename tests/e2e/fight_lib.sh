@@ -1,0 +1,45 @@
+# Helpers of the fight scripts: a desktop to freeze, settings written before the start, the
+# program up with its tray icon, "&Fight Now!" chosen from the left menu, pixels of a screenshot.
+. "$(dirname "$0")/lib.sh"
+SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
+
+# start_fight_program SETTING=VALUE...: quiet start-up (no tip, no first-run hint) plus these.
+start_fight_program() {
+  mkdir -p "$(dirname "$INI")"
+  { echo '[Settings]'; echo QuickHelp=false; echo FirstRun=false; echo Scramble=false
+    echo Difficulty=1; printf '%s\n' "$@"; } >"$INI"
+  xsetroot -solid '#3a6ea5'
+  start_gremlok
+  tray_icon_centre 5 >/dev/null || fail "icon not in the tray"
+  wait_trace tray.tooltip 'Gremlok' 3 || fail "program not up"
+}
+
+# "&Fight Now!" by its accelerator; sets EX EY EW EH to the enemy's place and size. A click the
+# tray loses under load is clicked again, as a person would; the panel may have laid its items
+# out again, so the icon is looked up afresh each time.
+fight_now() {
+  local attempt n X Y
+  for attempt in 1 2 3; do
+    n=$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")
+    read -r X Y < <(tray_icon_centre 2) || return 1
+    xdotool mousemove "$X" "$Y" click 1
+    for _ in $(seq 60); do
+      [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")" -gt "$n" ] && break
+      sleep 0.05
+    done
+    if [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")" -gt "$n" ]; then
+      sleep 0.3
+      xdotool key f
+      if wait_trace fight ready 5; then
+        read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
+        note "enemy at $EX,$EY size ${EW}x$EH (menu opened on click $attempt)"
+        return 0
+      fi
+    fi
+    sleep 0.6
+  done
+  return 1
+}
+
+# pixel FILE X Y: "r g b" of one pixel.
+pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:; }
