@@ -1,7 +1,6 @@
 // A fight through the real fight window (offscreen): set-up, the clock's start, the shot
 // rules against the on-screen pixels, both ends of the attack, and closing the fight.
 #include "core/modGremlok.h"
-#include "dialogs/frmBestTimes.h"
 #include "fight/Enemy.h"
 #include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
@@ -14,7 +13,6 @@
 #include <QDir>
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -90,40 +88,27 @@ private slots:
         QVERIFY(!FightInProgress);
     }
 
-    void setUpFreezesTheScreenAndWaitsForTheFirstMove()
+    void setUpWaitsForTheFirstMove()
     {
-        ScreenPointer::SetPos(5, 5);
         frmDesktop& f = startFight();
         frmMain& m = frmMain::instance();
-        QVERIFY(FightInProgress && PlayerAlive && gEnemy->Alive);
-        QCOMPARE(m.tmrAnimAttack->Tag, QStringLiteral("0"));
-        QCOMPARE(m.tmrAnimAttack->Interval(), 25000);
-        QVERIFY(!m.tmrAnimAttack->Enabled());
-        QCOMPARE(f.ScreenImage().size(), QSize(ScreenWidth, ScreenHeight));
         QCOMPARE(f.StartCursor, QPoint(ScreenWidth / 2, ScreenHeight / 2));
-        QVERIFY(f.WaitingForFirstMove);
-        QVERIFY(!f.AutoRedraw);
-        QCOMPARE(int(gWeapon->BulletsLeft()), 6);
-        // Showing it again only brings it forward.
+        QVERIFY(f.WaitingForFirstMove && !m.tmrAnimAttack->Enabled());
+        // An event where the pointer already was is no movement; showing again sets nothing up.
         f.Form_MouseMove(f.StartCursor.x(), f.StartCursor.y());
-        QVERIFY(f.WaitingForFirstMove);
         frmDesktop::instance().Show();
         QVERIFY(f.WaitingForFirstMove);
-
-        // The first real movement starts the attack at the animation speed.
+        // The first real movement starts the attack at the animation speed, not the set-up's.
         f.Form_MouseMove(f.StartCursor.x() + 1, f.StartCursor.y(), 1000);
-        QVERIFY(!f.WaitingForFirstMove);
-        QVERIFY(m.tmrAnimAttack->Enabled());
+        QVERIFY(!f.WaitingForFirstMove && m.tmrAnimAttack->Enabled());
         QCOMPARE(m.tmrAnimAttack->Interval(), int(AnimationSpeed));
         QCOMPARE(f.StartTime.EventMs, quint64(1000));
-    }
-
-    void pointerStaysPutWhenFightNowIsDisabled()
-    {
+        // With "&Fight Now!" disabled the pointer is left where it is.
+        f.EndFight();
+        QTRY_VERIFY(!FightInProgress);
         frmMain::instance().mnuFightNow->setEnabled(false);
         ScreenPointer::SetPos(7, 9);
-        frmDesktop& f = startFight();
-        QCOMPARE(f.StartCursor, QPoint(7, 9));
+        QCOMPARE(startFight().StartCursor, QPoint(7, 9));
     }
 
     void pointerStylesAndTheSkinsOwnPointer()
@@ -147,21 +132,13 @@ private slots:
             f.EndFight();
             QTRY_VERIFY(!FightInProgress);
         }
-        // Style 6 without a skin pointer, and every other style: our own pictures, hot spot
-        // in the middle.
+        // Style 6 without a skin pointer: our "Default" picture, hot spot in the middle.
         gWeapon->SkinnedPointer = false;
-        for (int style : {6, 1, 4}) {
-            Pointer = uint8_t(style);
-            frmDesktop& f = startFight();
-            const int index = style == 6 ? 1 : style;
-            const QImage expect = frmMain::instance().CursorList.ListImage(index).Picture.toImage();
-            QVERIFY(!expect.isNull());
-            QCOMPARE(f.cursor().pixmap().toImage().convertToFormat(expect.format()), expect);
-            QCOMPARE(f.cursor().hotSpot(), QPoint(16, 16));
-            f.EndFight();
-            QTRY_VERIFY(!FightInProgress);
-        }
-        Pointer = 1;
+        frmDesktop& f = startFight();
+        const QImage expect = frmMain::instance().CursorList.ListImage(1).Picture.toImage();
+        QVERIFY(!expect.isNull());
+        QCOMPARE(f.cursor().pixmap().toImage().convertToFormat(expect.format()), expect);
+        QCOMPARE(f.cursor().hotSpot(), QPoint(16, 16));
     }
 
     void shotsAreJudgedByTheShownPixel()
@@ -268,44 +245,6 @@ private slots:
         QVERIFY(f.ScreenImage() != shown);
         // The backing snapshot is untouched by the fight.
         QVERIFY(!f.BackingImage().isNull());
-    }
-
-    void aKillEntersTheTableWhenTheFightEnds()
-    {
-        frmDesktop& f = startFight();
-        frmMain& m = frmMain::instance();
-        f.Form_MouseMove(3, 3, 5000);
-        clickAt(f, kEX + 12, kEY + 12);
-        QVERIFY(!gEnemy->Alive);
-        f.EndTime.EventMs = 5000 + 250;   // as if the click came 250 ms after the move
-        f.EndTime.SteadyMs = f.StartTime.SteadyMs + 252;
-        for (int i = 0; i < 4; ++i)
-            m.tmrAnimDie_Timer();
-        QString offered;
-        auto* poll = new QTimer(this);
-        connect(poll, &QTimer::timeout, this, [poll, &offered] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (auto* d = qobject_cast<QInputDialog*>(w)) {
-                offered = d->textValue();
-                d->setTextValue(QStringLiteral("Ace"));
-                d->accept();
-            } else if (auto* b = qobject_cast<frmBestTimes*>(w)) {
-                poll->stop();
-                b->accept();
-            }
-        });
-        poll->start(10);
-        f.Form_KeyDown(27);
-        QTRY_VERIFY(!FightInProgress);
-        QCOMPARE(offered, QStringLiteral("Anonymous"));
-        platform::SettingsStore& reg = *SettingsStore;
-        const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, ScoresKey, 0);
-        QCOMPARE(reg.GetValue(key, QStringLiteral("Name1")).toString(), QStringLiteral("Ace"));
-        const float t = reg.GetValue(key, QStringLiteral("Score1")).toFloat();
-        reg.CloseKey(key);
-        QVERIFY2(t >= 251.0f && t <= 271.0f, qPrintable(QString::number(t)));
-        // The plain snapshot was put back under the enemy before the window went.
-        QCOMPARE(m.picDesktop.pixel(0, 0) & 0xFFFFFF, 0u);
     }
 
     void aLinkedFightHasNoClockAndNoBestTime()
