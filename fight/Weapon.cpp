@@ -192,6 +192,7 @@ void HoleTimerProc()
 {
     if (!FightInProgress)
         return;
-    if (frmDesktop* form = frmDesktop::existing())
+    // Once the fight is ending the window shows the plain snapshot again: no late marks.
+    if (frmDesktop* form = frmDesktop::existing(); form && !form->AutoRedraw)
         gWeapon->DrawHole(*form);
 }
