@@ -125,6 +125,36 @@ private slots:
         QVERIFY2(qAbs(len - kToneMs) < kSlackMs, qPrintable(QString("heard %1 ms").arg(len)));
     }
 
+    // The same sound again after it has ended, over and over: heard every time, in full (a
+    // player reused after its end can stay silent).
+    void replayAfterEndIsHeardEveryTime_data()
+    {
+        QTest::addColumn<bool>("direct");
+        QTest::addColumn<int>("id");
+        QTest::newRow("preloaded enemy shot") << true << int(SoundEffects::EnemyShot);
+        QTest::newRow("preloaded player shot") << true << int(SoundEffects::UserShot);
+        QTest::newRow("simple enemy shot") << false << int(SoundEffects::EnemyShot);
+    }
+    void replayAfterEndIsHeardEveryTime()
+    {
+        QFETCH(bool, direct);
+        QFETCH(int, id);
+        makeSkin(QString(), 150);
+        auto s = makeSound(true, direct);
+        QStringList heard;
+        int missed = 0;
+        for (int i = 0; i < 10; ++i) {
+            const qsizetype from = quietMark();
+            s->Play(id);
+            wait(450);
+            const double len = m_rec->heardMs(from);
+            heard << QString::number(qRound(len));
+            if (qAbs(len - 150) >= kSlackMs)
+                ++missed;
+        }
+        QVERIFY2(missed == 0, qPrintable("heard (ms): " + heard.join(' ')));
+    }
+
     // The preloaded rules: the player's shot and empty click start over, the others play on and
     // the repeat is lost. On the simple path every call cuts off the previous sound.
     void repeatRules_data()
