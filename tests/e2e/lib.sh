@@ -50,6 +50,22 @@ tray_icon_centre() {
   echo "$(( $1 + $3 / 2 )) $(( $2 + $4 / 2 ))"
 }
 
+# The icon's centre once the panel has finished placing it (two readings agree).
+stable_icon_centre() {
+  local a b
+  a=$(tray_icon_centre 5) || return 1
+  for _ in $(seq 20); do
+    sleep 0.3
+    b=$(tray_icon_centre 1) || return 1
+    [ "$a" = "$b" ] && { echo "$a"; return 0; }
+    a=$b
+  done
+  return 1
+}
+
+# How many times the trace holds "key<TAB>value" exactly.
+count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
+
 # Waits until the trace holds a line "key<TAB>value" (value as a grep -E pattern).
 wait_trace() {
   local key=$1 pattern=$2 limit=${3:-5}

@@ -3,22 +3,9 @@
 # folder is deleted and the process ends; the next start brings timed fights and the random
 # difficulty back. Ending the session (SIGTERM) closes the program without writing the modes.
 . "$(dirname "$0")/lib.sh"
-# The icon's centre once the panel has finished placing it (two readings agree).
-stable_icon_centre() {
-  local a b
-  a=$(tray_icon_centre 5) || return 1
-  for _ in $(seq 20); do
-    sleep 0.3
-    b=$(tray_icon_centre 1) || return 1
-    [ "$a" = "$b" ] && { echo "$a"; return 0; }
-    a=$b
-  done
-  return 1
-}
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 SKINDIR="$XDG_RUNTIME_DIR/simskin.tmp"
 
-count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
 # Clicks with the given button and waits for one more traced menu of that side.
 open_menu() {
   local side=$1 button=$2 before

@@ -5,18 +5,6 @@
 # opens no menu, a double click while idle starts a fight and opens no menu, and the next
 # single click still opens the menu.
 . "$(dirname "$0")/lib.sh"
-# The icon's centre once the panel has finished placing it (two readings agree).
-stable_icon_centre() {
-  local a b
-  a=$(tray_icon_centre 5) || return 1
-  for _ in $(seq 20); do
-    sleep 0.3
-    b=$(tray_icon_centre 1) || return 1
-    [ "$a" = "$b" ] && { echo "$a"; return 0; }
-    a=$b
-  done
-  return 1
-}
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 
 start_gremlok
@@ -24,7 +12,6 @@ read -r X Y < <(stable_icon_centre) || fail "icon not in the tray"
 note "icon at $X,$Y"
 wait_trace tray.tooltip 'Gremlok' 3 || fail "no tooltip"
 
-count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
 # Milliseconds from now until the trace holds one more "key<TAB>value" line than it does now.
 time_until_more() {
   local key=$1 value=$2 limit=$3 before t0
