@@ -8,6 +8,8 @@ class SoundEffects {
 public:
     SoundEffects();
     ~SoundEffects();
+    SoundEffects(const SoundEffects&) = delete;
+    SoundEffects& operator=(const SoundEffects&) = delete;
 
     enum SoundId { EnemyShot = 0, EnemyAppears = 1, EnemyDies = 2, UserShot = 3, UserDies = 4, UserEmpty = 5 };
     enum SoundEvent { Connected = 0, IncomingGameRequest = 1, IncomingMessage = 2 };
