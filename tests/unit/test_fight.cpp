@@ -6,15 +6,10 @@
 #include "fight/Weapon.h"
 #include "fight/frmDesktop.h"
 #include "platform/Raster.h"
-#include "platform/SettingsStore.h"
 #include "shell/frmMain.h"
 #include "skins/modSkinZip.h"
 
-#include <QDir>
-
-#include <QApplication>
 #include <QTest>
-#include <QTimer>
 
 using namespace modGremlok;
 namespace R = platform::Raster;
@@ -50,11 +45,7 @@ void clickAt(frmDesktop& f, int x, int y, int button = 1)
     f.Form_MouseDown(button, 0, x, y);
 }
 
-bool onlyRed(const QImage& img, const QPoint& p)
-{
-    const QRgb c = img.pixel(p);
-    return qGreen(c) == 0 && qBlue(c) == 0;
-}
+bool onlyRed(const QImage& img, const QPoint& p) { return (img.pixel(p) & 0xFFFFu) == 0; }
 } // namespace
 
 class TestFight : public QObject {
@@ -104,9 +95,8 @@ private slots:
         QCOMPARE(m.tmrAnimAttack->Interval(), int(AnimationSpeed));
         QCOMPARE(f.StartTime.EventMs, quint64(1000));
         // With "&Fight Now!" disabled the pointer is left where it is.
-        f.EndFight();
-        QTRY_VERIFY(!FightInProgress);
-        frmMain::instance().mnuFightNow->setEnabled(false);
+        cleanup();
+        m.mnuFightNow->setEnabled(false);
         ScreenPointer::SetPos(7, 9);
         QCOMPARE(startFight().StartCursor, QPoint(7, 9));
     }
@@ -121,17 +111,10 @@ private slots:
         QVERIFY(cur.open(QIODevice::ReadOnly));
         const QByteArray head = cur.read(14);
         const QPoint hot(uchar(head[10]) | uchar(head[11]) << 8, uchar(head[12]) | uchar(head[13]) << 8);
-        cur.close();
         Pointer = 6;
         gWeapon->SkinnedPointer = true;
-        {
-            frmDesktop& f = startFight();
-            QCOMPARE(f.cursor().hotSpot(), hot);
-            QVERIFY(!f.cursor().pixmap().isNull());
-            SlowestBestTime = -1;
-            f.EndFight();
-            QTRY_VERIFY(!FightInProgress);
-        }
+        QCOMPARE(startFight().cursor().hotSpot(), hot);
+        cleanup();
         // Style 6 without a skin pointer: our "Default" picture, hot spot in the middle.
         gWeapon->SkinnedPointer = false;
         frmDesktop& f = startFight();
@@ -179,13 +162,9 @@ private slots:
 
     void seventhClickOnlyClicks()
     {
-        AutoUnload = true;
         frmDesktop& f = startFight();
         for (int i = 0; i < 6; ++i)
             clickAt(f, 400 + 10 * i, 400);
-        QVERIFY(gWeapon->IsEmpty());
-        f.tmrAutoUnload->setInterval(60000);
-        f.tmrAutoUnload->setEnabled(true);
         QTest::qWait(50);   // let the splats settle
         const QImage shown = f.ScreenImage().copy();
         const QImage patch = frmMain::instance().picDesktop.copy();
@@ -193,7 +172,6 @@ private slots:
         QCOMPARE(f.ScreenImage(), shown);
         QCOMPARE(frmMain::instance().picDesktop, patch);
         QVERIFY(gEnemy->Alive);
-        QVERIFY(gWeapon->IsEmpty());
     }
 
     void theEnemyFiresAtFrameNMinusOneAndKillsAtN()
@@ -243,8 +221,6 @@ private slots:
         QVERIFY(f.tmrScramble->Enabled());
         f.tmrScramble_Timer();
         QVERIFY(f.ScreenImage() != shown);
-        // The backing snapshot is untouched by the fight.
-        QVERIFY(!f.BackingImage().isNull());
     }
 
     void aLinkedFightHasNoClockAndNoBestTime()
@@ -253,8 +229,6 @@ private slots:
         m.mnuDisconnect->setVisible(true);
         frmDesktop& f = startFight();
         QVERIFY(!f.WaitingForFirstMove);
-        f.Form_MouseMove(2, 2);
-        QVERIFY(!m.tmrAnimAttack->Enabled());
         clickAt(f, 500, 500);
         QVERIFY(!m.tmrAnimAttack->Enabled());
         clickAt(f, kEX + 15, kEY + 15);
@@ -263,7 +237,6 @@ private slots:
         f.EndFight();
         QTRY_VERIFY(!FightInProgress);
         QCOMPARE(SlowestBestTime, 999999.0f);
-        m.mnuDisconnect->setVisible(false);
     }
 };
 
