@@ -1,6 +1,5 @@
-// Difficulty levels: the attack interval read afresh at every choice, one check mark, random
-// and unknown levels, and what reaches a connected peer (one message for a choice, none for
-// a level that came from the peer).
+// Difficulty levels: the interval read afresh at every choice, one check mark, random and
+// unknown levels, and what reaches a connected peer.
 #include "core/modGremlok.h"
 #include "platform/SettingsStore.h"
 #include "platform/Winsock.h"
@@ -21,16 +20,14 @@ void setSetting(const QString& name, const QVariant& value)
     SettingsStore->CloseKey(key);
 }
 
-// The one checked level (1 to 4), or minus the number of checked items when not exactly one.
-int checkedLevel()
+// The check marks of beginner, intermediate, expert and random, e.g. "0010" for expert.
+QString marks()
 {
     frmMain& m = frmMain::instance();
-    const QList<QAction*> items{m.mnuBeginner, m.mnuIntermediate, m.mnuExpert, m.mnuCustom};
-    int found = 0, count = 0;
-    for (int i = 0; i < items.size(); ++i)
-        if (items[i]->isChecked())
-            found = i + 1, ++count;
-    return count == 1 ? found : -count;
+    QString s;
+    for (QAction* a : {m.mnuBeginner, m.mnuIntermediate, m.mnuExpert, m.mnuCustom})
+        s += a->isChecked() ? '1' : '0';
+    return s;
 }
 
 } // namespace
@@ -53,19 +50,16 @@ private slots:
         Difficulty = 1;
         ApplyDifficulty(false);
         QCOMPARE(AttackInterval, int16_t(600));
-        QCOMPARE(checkedLevel(), 1);
+        QCOMPARE(marks(), QStringLiteral("1000"));
         m.mnuExpert_Click();
         QCOMPARE(AttackInterval, int16_t(1));
-        QCOMPARE(checkedLevel(), 3);
         setSetting(QStringLiteral("Expert"), 1000);      // changed behind the program's back
         m.mnuExpert_Click();
         QCOMPARE(AttackInterval, int16_t(1000));
-
         // Nonsense keeps the interval; zero would stop the enemy's attack for good.
         setSetting(QStringLiteral("Beginner"), QStringLiteral("fast"));
         m.mnuBeginner_Click();
         QCOMPARE(AttackInterval, int16_t(1000));
-        QCOMPARE(checkedLevel(), 1);
         setSetting(QStringLiteral("Beginner"), 0);
         m.mnuBeginner_Click();
         QVERIFY(AttackInterval >= 1);
@@ -77,16 +71,15 @@ private slots:
         m.mnuBeginner_Click();
         m.mnuCustom_Click();
         QCOMPARE(Difficulty, uint8_t(4));
-        QCOMPARE(checkedLevel(), 4);
+        QCOMPARE(marks(), QStringLiteral("0001"));
         QCOMPARE(AttackInterval, int16_t(600));          // drawn per fight, not here
         Difficulty = 9;
         ApplyDifficulty(false);
-        QCOMPARE(checkedLevel(), 4);
-        // Random has no name of its own: asking for one makes it intermediate.
-        Difficulty = 4;
+        QCOMPARE(marks(), QStringLiteral("0001"));
+        Difficulty = 4;                                  // asking random's name makes it intermediate
         QCOMPARE(DifficultyName(), QStringLiteral("intermediate"));
         QCOMPARE(Difficulty, uint8_t(2));
-        QCOMPARE(checkedLevel(), 2);
+        QCOMPARE(marks(), QStringLiteral("0100"));
         QCOMPARE(AttackInterval, int16_t(500));
     }
 
@@ -106,7 +99,7 @@ private slots:
         QTRY_COMPARE(got, QByteArray("Difficulty:3", 13));
         Difficulty = 1;
         ApplyDifficulty(true);                            // from the peer: marked, not echoed
-        QCOMPARE(checkedLevel(), 1);
+        QCOMPARE(marks(), QStringLiteral("1000"));
         QVERIFY(frmMain::Tag(m.mnuBeginner).isEmpty());
         m.mnuIntermediate_Click();
         m.mnuCustom_Click();                              // random sends nothing
