@@ -1,13 +1,11 @@
 #pragma once
 // Helpers for the skin tests: packages and sprite sheets made on the spot.
-#include <QBuffer>
-#include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QList>
 #include <QPair>
-#include <QString>
 
 #include <zip.h>
 
@@ -15,41 +13,26 @@ namespace skinkit {
 
 using Entries = QList<QPair<QString, QByteArray>>;
 
-// Writes a zip archive holding `entries` (names exactly as given, so hostile names too).
-// With a password every entry is AES encrypted; returns false when that is not available.
+// A zip holding `entries` under exactly the names given (hostile ones too). With a password
+// every entry is AES encrypted; false when that is not available.
 inline bool writeZip(const QString& path, const Entries& entries, const char* password = nullptr)
 {
     QFile::remove(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
     int error = 0;
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!z)
         return false;
-    // libzip reads the buffers when the archive is closed, so keep them alive until then.
-    QList<QByteArray> keep;
     for (const auto& [name, data] : entries) {
-        keep.push_back(data);
-        zip_source_t* src = zip_source_buffer(z, keep.back().constData(), zip_uint64_t(keep.back().size()), 0);
-        const zip_int64_t index = src ? zip_file_add(z, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) : -1;
-        if (index < 0) {
-            zip_source_free(src);
-            zip_discard(z);
-            return false;
-        }
-        if (password && zip_file_set_encryption(z, zip_uint64_t(index), ZIP_EM_AES_256, password) != 0) {
-            zip_discard(z);
+        // libzip reads the buffers at close; the caller's entries outlive it.
+        zip_source_t* src = zip_source_buffer(z, data.constData(), zip_uint64_t(data.size()), 0);
+        const zip_int64_t index = zip_file_add(z, name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
+        if (index < 0 || (password && zip_file_set_encryption(z, zip_uint64_t(index), ZIP_EM_AES_256, password))) {
+            zip_discard(z);   // a test that gets here fails; the source is not worth freeing
             return false;
         }
     }
     return zip_close(z) == 0;
-}
-
-inline QByteArray png(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 inline QByteArray readFile(const QString& path)
@@ -65,20 +48,28 @@ inline bool writeFile(const QString& path, const QByteArray& data)
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
-// Every file below `root`, as paths relative to it (to see what an unpacking touched).
+// Flips a byte in the data of the package's n-th entry (from 0), just past its local header.
+inline bool damageEntry(const QString& path, int n)
+{
+    QByteArray zip = readFile(path);
+    int at = -1;
+    for (int i = 0; i <= n; ++i)
+        at = zip.indexOf(QByteArray("PK\x03\x04", 4), at + 1);
+    if (at < 0)
+        return false;
+    const int data = at + 30 + (uchar(zip[at + 26]) | uchar(zip[at + 27]) << 8)
+        + (uchar(zip[at + 28]) | uchar(zip[at + 29]) << 8);
+    zip[data + 3] = char(zip[data + 3] ^ 0x33);
+    return writeFile(path, zip);
+}
+
+// Every file below `root`, hidden ones too, relative to it and sorted.
 inline QStringList filesBelow(const QString& root)
 {
     QStringList out;
-    QDir dir(root);
-    const auto infos = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QFileInfo& fi : infos) {
-        if (fi.isDir()) {
-            for (const QString& sub : filesBelow(fi.filePath()))
-                out << fi.fileName() + QLatin1Char('/') + sub;
-        } else {
-            out << fi.fileName();
-        }
-    }
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
     out.sort();
     return out;
 }
@@ -86,8 +77,7 @@ inline QStringList filesBelow(const QString& root)
 // The folder the rig gives each test, or a fallback of our own.
 inline QString testRoot()
 {
-    const QString dir = qEnvironmentVariable("GREMLOK_TEST_DIR");
-    return dir.isEmpty() ? QDir::tempPath() + QStringLiteral("/gremlok-skin-tests") : dir;
+    return qEnvironmentVariable("GREMLOK_TEST_DIR", QDir::tempPath() + QStringLiteral("/gremlok-skin-tests"));
 }
 
 inline QString baseSkinPackage()

@@ -9,74 +9,67 @@
 #include "skins/modSkinZip.h"
 #include "test_skin_kit.h"
 
+#include <QBuffer>
+#include <QPainter>
 #include <QtTest>
 
 using namespace modGremlok;
-using skinkit::Entries;
+using SkinManagement::InstallOutcome;
 
 namespace {
-const QStringList BaseFiles = {
-    QStringLiteral("enemy.gif"), QStringLiteral("enmy_apr.wav"), QStringLiteral("enmy_die.wav"),
-    QStringLiteral("enmy_sht.wav"), QStringLiteral("pointer.cur"), QStringLiteral("skin.ini"),
-    QStringLiteral("user_blt.wav"), QStringLiteral("user_die.wav"), QStringLiteral("user_sht.wav"),
-};
-
-// A 200 x 100 sheet for 4 + 2 frames (50 x 50 each): red body on a magenta background.
+// A 200 x 100 sheet for 4 + 2 frames (50 x 50 each): a red body on magenta.
 QByteArray smallSheet()
 {
     QImage sheet(200, 100, QImage::Format_RGB32);
     sheet.fill(qRgb(255, 0, 255));
-    for (int y = 10; y < 40; ++y)
-        for (int x = 10; x < 40; ++x)
-            sheet.setPixel(x, y, qRgb(220, 0, 0));
-    return skinkit::png(sheet);
-}
-
-// The base skin's files plus the given ones, in listing order.
-QStringList baseFilesAnd(const QString& extra)
-{
-    QStringList files = BaseFiles;
-    files << extra;
-    files.sort();
-    return files;
+    QPainter(&sheet).fillRect(10, 10, 30, 30, QColor(220, 0, 0));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    sheet.save(&buffer, "PNG");
+    return buffer.data();
 }
 
 QByteArray smallIni(const QByteArray& mask = "#FF00FF", const QByteArray& sprites = "small.png")
 {
     return "[Skin]\r\nMaskColor=" + mask + "\r\nNumAttackFrames=4\r\nNumDieFrames=2\r\nSprites=" + sprites + "\r\n";
 }
+
+InstallOutcome install(const QString& path)
+{
+    return SkinManagement::InstallSkinPackage(path).Outcome;
+}
 } // namespace
 
 class TestSkinLoad : public QObject {
     Q_OBJECT
-    QString m_root;
+    QString m_root = skinkit::testRoot() + QStringLiteral("/load");
+    QString m_base = m_root + QStringLiteral("/base-copy/");   // the base package unpacked
     QString programSkins() const { return m_root + QStringLiteral("/prog/Skins/"); }
     QString userSkins() const { return m_root + QStringLiteral("/data/Gremlok/Skins/"); }
     QString elsewhere() const { return m_root + QStringLiteral("/downloads/"); }
 
-    bool makePackage(const QString& path, const Entries& entries) { return skinkit::writeZip(path, entries); }
     bool makeSmallSkin(const QString& path)
     {
-        return makePackage(path, {{QStringLiteral("skin.ini"), smallIni()}, {QStringLiteral("small.png"), smallSheet()}});
+        return skinkit::writeZip(path, {{QStringLiteral("skin.ini"), smallIni()}, {QStringLiteral("small.png"), smallSheet()}});
     }
-    QStringList workingFiles() const { return skinkit::filesBelow(SkinFolder); }
     void verifyBaseSkinInUse()
     {
         QCOMPARE(Skin, BaseSkinName);
-        QCOMPARE(workingFiles(), BaseFiles);
-        QCOMPARE(int(gEnemy->SpriteWidth), 100);
-        QCOMPARE(int(gEnemy->NumAttackSprites), 7);
+        QCOMPARE(skinkit::filesBelow(SkinFolder), skinkit::filesBelow(m_base));
+        QCOMPARE(skinkit::readFile(SkinFolder + QStringLiteral("enemy.gif")), skinkit::readFile(m_base + QStringLiteral("enemy.gif")));
+        QCOMPARE(QPoint(gEnemy->SpriteWidth, gEnemy->NumAttackSprites), QPoint(100, 7));
     }
 
 private slots:
     void initTestCase()
     {
-        m_root = skinkit::testRoot() + QStringLiteral("/load");
         QDir(m_root).removeRecursively();
         qputenv("XDG_DATA_HOME", (m_root + QStringLiteral("/data")).toLocal8Bit());
-        SkinPaths::SetProgramSkinsFolder(programSkins());
         SkinFolder = m_root + QStringLiteral("/runtime/simskin.tmp/");
         QVERIFY(QDir().mkpath(elsewhere()));
+        QVERIFY(modSkinZip::UnzipSkin(skinkit::baseSkinPackage(), m_base));
+        QCOMPARE(skinkit::filesBelow(m_base).join(QLatin1Char(' ')), QStringLiteral("enemy.gif enmy_apr.wav enmy_die.wav "
+                 "enmy_sht.wav pointer.cur skin.ini user_blt.wav user_die.wav user_sht.wav"));
     }
 
     void init()
@@ -91,124 +84,83 @@ private slots:
         SkinManagement::CloseOptionsDialog = nullptr;
     }
 
-    void baseSkinLoadsFully()
+    void partialSkinPlaysWithBaseSounds_data()
     {
-        skinkit::writeFile(SkinFolder + QStringLiteral("leftover.wav"), "old skin");
-        LoadSkin();
-        verifyBaseSkinInUse();   // the leftover of an earlier skin is gone
-        QVERIFY(gWeapon->SkinnedPointer);
-        QCOMPARE(frmMain::instance().picDesktop.size(), QSize(100, 100));
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QByteArray>("mask");
+        QTest::newRow("flat, mask with #") << "skin.ini" << "small.png" << QByteArray("#FF00FF");
+        QTest::newRow("in sub-folders, mask without #") << "Deep/skin.ini" << "Deep/gfx/small.png" << QByteArray("FF00FF");
     }
-
     void partialSkinPlaysWithBaseSounds()
     {
-        QVERIFY(makeSmallSkin(programSkins() + QStringLiteral("Night Ops.ssz")));
+        QFETCH(QString, ini);
+        QFETCH(QString, sheet);
+        QFETCH(QByteArray, mask);
+        QVERIFY(skinkit::writeZip(programSkins() + QStringLiteral("Night Ops.ssz"), {{ini, smallIni(mask)}, {sheet, smallSheet()}}));
         Skin = QStringLiteral("Night Ops");
         LoadSkin();
         QCOMPARE(Skin, QStringLiteral("Night Ops"));
-        QCOMPARE(workingFiles(), baseFilesAnd(QStringLiteral("small.png")));
+        QStringList files = skinkit::filesBelow(m_base) << QStringLiteral("small.png");
+        files.sort();
+        QCOMPARE(skinkit::filesBelow(SkinFolder), files);   // flat, beside the base files
+        QCOMPARE(skinkit::readFile(SkinFolder + QStringLiteral("enmy_sht.wav")),
+                 skinkit::readFile(m_base + QStringLiteral("enmy_sht.wav")));
         QCOMPARE(QSize(gEnemy->SpriteWidth, gEnemy->SpriteHeight), QSize(50, 50));
         QCOMPARE(frmMain::instance().picDesktop.size(), QSize(50, 50));
         QVERIFY(gWeapon->SkinnedPointer);   // the base skin's pointer
-        // The sounds are the base skin's, byte for byte.
-        const QString base = m_root + QStringLiteral("/base-copy");
-        QVERIFY(modSkinZip::UnzipSkin(skinkit::baseSkinPackage(), base));
-        QCOMPARE(skinkit::readFile(SkinFolder + QStringLiteral("enmy_sht.wav")),
-                 skinkit::readFile(base + QStringLiteral("/enmy_sht.wav")));
-    }
-
-    void subFolderPackageAndMaskSpelling_data()
-    {
-        QTest::addColumn<QByteArray>("mask");
-        QTest::newRow("with #") << QByteArray("#FF00FF");
-        QTest::newRow("without #") << QByteArray("FF00FF");
-    }
-    void subFolderPackageAndMaskSpelling()
-    {
-        QFETCH(QByteArray, mask);
-        QVERIFY(makePackage(programSkins() + QStringLiteral("Deep.ssz"), {
-            {QStringLiteral("Deep/skin.ini"), smallIni(mask)},
-            {QStringLiteral("Deep/gfx/small.png"), smallSheet()},
-        }));
-        Skin = QStringLiteral("Deep");
-        LoadSkin();
-        QCOMPARE(Skin, QStringLiteral("Deep"));
-        QCOMPARE(int(gEnemy->SpriteWidth), 50);
         QImage dest(50, 50, QImage::Format_RGB32);
-        QImage patch(50, 50, QImage::Format_RGB32);
-        patch.fill(qRgb(1, 2, 3));
-        gEnemy->DrawAttackSprite(dest, patch, 0, 0, 1);
+        dest.fill(qRgb(1, 2, 3));
+        gEnemy->DrawAttackSprite(dest, QImage(dest), 0, 0, 1);
         QCOMPARE(dest.pixel(0, 0), qRgb(1, 2, 3));     // magenta is see-through
         QCOMPARE(dest.pixel(20, 20), qRgb(220, 0, 0));
     }
 
-    void badChosenPackageFallsBackToBase_data()
+    void baseSkinChosenOrFallenBackTo_data()
     {
         QTest::addColumn<int>("kind");
+        QTest::newRow("base skin chosen") << -1;
         QTest::newRow("package deleted") << 0;
-        QTest::newRow("not a zip") << 1;
-        QTest::newRow("path traversal and a bomb") << 2;
-        QTest::newRow("fails after replacing base files") << 3;
-        QTest::newRow("name leaving the Skins folder") << 4;
+        QTest::newRow("path traversal and a bomb") << 1;
+        QTest::newRow("fails after replacing base files") << 2;
+        QTest::newRow("name leaving the Skins folder") << 3;
     }
-    void badChosenPackageFallsBackToBase()
+    void baseSkinChosenOrFallenBackTo()
     {
         QFETCH(int, kind);
         const QString path = programSkins() + QStringLiteral("Bad.ssz");
-        Skin = QStringLiteral("Bad");
-        switch (kind) {
-        case 0:
-            break;
-        case 1:
-            QVERIFY(skinkit::writeFile(path, "this is no zip archive"));
-            break;
-        case 2:
-            QVERIFY(makePackage(path, {
-                {QStringLiteral("../../escaped.txt"), "x"},
-                {QStringLiteral("bomb.bin"), QByteArray(int(modSkinZip::MaxTotalBytes) + 1, '\0')},
-            }));
-            break;
-        case 3: {
+        skinkit::writeFile(SkinFolder + QStringLiteral("leftover.wav"), "old skin");
+        Skin = kind < 0 ? BaseSkinName : QStringLiteral("Bad");
+        if (kind == 1) {
+            QVERIFY(skinkit::writeZip(path, {{QStringLiteral("../../escaped.txt"), "x"},
+                {QStringLiteral("bomb.bin"), QByteArray(int(modSkinZip::MaxTotalBytes) + 1, '\0')}}));
+        } else if (kind == 2) {
             // The first entry unpacks over the base sheet, the second has damaged data.
-            QByteArray second(5000, 'w');
-            QVERIFY(makePackage(path, {{QStringLiteral("enemy.gif"), "not the base sheet"},
-                                       {QStringLiteral("enmy_sht.wav"), second}}));
-            QByteArray zip = skinkit::readFile(path);
-            const int local = zip.indexOf(QByteArray("PK\x03\x04", 4), 4);
-            QVERIFY(local > 0);
-            const int data = local + 30 + (uchar(zip[local + 26]) | uchar(zip[local + 27]) << 8)
-                + (uchar(zip[local + 28]) | uchar(zip[local + 29]) << 8);
-            zip[data + 3] = char(zip[data + 3] ^ 0x33);
-            QVERIFY(skinkit::writeFile(path, zip));
-            break;
-        }
-        case 4:
+            QVERIFY(skinkit::writeZip(path, {{QStringLiteral("enemy.gif"), "not the base sheet"},
+                                             {QStringLiteral("enmy_sht.wav"), QByteArray(5000, 'w')}}));
+            QVERIFY(skinkit::damageEntry(path, 1));
+        } else if (kind == 3) {
             QVERIFY(makeSmallSkin(m_root + QStringLiteral("/outside.ssz")));
             Skin = QStringLiteral("../../outside");
-            break;
         }
         LoadSkin();
-        verifyBaseSkinInUse();
-        const QString base = m_root + QStringLiteral("/base-copy");
-        QVERIFY(modSkinZip::UnzipSkin(skinkit::baseSkinPackage(), base));
-        QCOMPARE(skinkit::readFile(SkinFolder + QStringLiteral("enemy.gif")),
-                 skinkit::readFile(base + QStringLiteral("/enemy.gif")));
-        QCOMPARE(skinkit::filesBelow(m_root + QStringLiteral("/runtime")).filter(QStringLiteral("escaped")),
-                 QStringList());
-        QVERIFY(!QFile::exists(m_root + QStringLiteral("/escaped.txt")));
+        verifyBaseSkinInUse();   // the leftover of an earlier skin is gone too
+        QVERIFY(gWeapon->SkinnedPointer);
+        QCOMPARE(frmMain::instance().picDesktop.size(), QSize(100, 100));
+        QVERIFY(skinkit::filesBelow(m_root).filter(QStringLiteral("escaped")).isEmpty());
     }
 
     void withoutAnyPackageTheEnemyHasNoSheet()
     {
         QVERIFY(QFile::remove(programSkins() + QStringLiteral("Base Skin.ssz")));
         LoadSkin();
-        QCOMPARE(workingFiles(), QStringList());
+        QCOMPARE(skinkit::filesBelow(SkinFolder), QStringList());
         QVERIFY(!gEnemy->Loaded());
         QVERIFY(!gWeapon->SkinnedPointer);
         // A sheet named outside the working folder is not read either.
-        QVERIFY(makePackage(programSkins() + QStringLiteral("Base Skin.ssz"),
-                            {{QStringLiteral("skin.ini"), smallIni("FF00FF", "../../prog/Skins/x.png")}}));
-        QVERIFY(skinkit::writeFile(m_root + QStringLiteral("/prog/Skins/x.png"), smallSheet()));
+        QVERIFY(skinkit::writeZip(programSkins() + QStringLiteral("Base Skin.ssz"),
+                                  {{QStringLiteral("skin.ini"), smallIni("FF00FF", "../../prog/Skins/x.png")}}));
+        QVERIFY(skinkit::writeFile(programSkins() + QStringLiteral("x.png"), smallSheet()));
         LoadSkin();
         QVERIFY(!gEnemy->Loaded());
     }
@@ -217,20 +169,18 @@ private slots:
     {
         int closed = 0;
         SkinManagement::CloseOptionsDialog = [&] { ++closed; };
-        const QString download = elsewhere() + QStringLiteral("Night%20Ops[1].ssz");
-        QVERIFY(makeSmallSkin(download));
-        const auto result = SkinManagement::InstallSkinPackage(download);
-        QCOMPARE(int(result.Outcome), int(SkinManagement::InstallOutcome::Installed));
-        QVERIFY(QFile::exists(programSkins() + QStringLiteral("Night Ops.ssz")));
+        QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("Night%20Ops[1].ssz")));
+        QCOMPARE(install(elsewhere() + QStringLiteral("Night%20Ops[1].ssz")), InstallOutcome::Installed);
+        const QString inPlace = programSkins() + QStringLiteral("Night Ops.ssz");
+        QVERIFY(QFile::exists(inPlace));
         QCOMPARE(Skin, QStringLiteral("Night Ops"));
         QCOMPARE(int(gEnemy->SpriteWidth), 50);
         QCOMPARE(closed, 1);
 
-        // Installing it again from the Skins folder itself does not copy it over itself.
-        const QString inPlace = programSkins() + QStringLiteral("Night Ops.ssz");
+        // Installing it from the Skins folder itself does not copy it over itself.
         const QByteArray before = skinkit::readFile(inPlace);
         Skin = BaseSkinName;
-        QCOMPARE(int(SkinManagement::InstallSkinPackage(inPlace).Outcome), int(SkinManagement::InstallOutcome::Installed));
+        QCOMPARE(install(inPlace), InstallOutcome::Installed);
         QCOMPARE(Skin, QStringLiteral("Night Ops"));
         QCOMPARE(skinkit::readFile(inPlace), before);
         QCOMPARE(skinkit::filesBelow(programSkins()).size(), 2);
@@ -238,40 +188,31 @@ private slots:
 
     void installOddArguments()
     {
-        // No such file: not a package at all, nothing changes.
-        Skin = BaseSkinName;
-        QCOMPARE(int(SkinManagement::InstallSkinPackage(elsewhere() + QStringLiteral("nope.ssz")).Outcome),
-                 int(SkinManagement::InstallOutcome::NotAPackage));
-
-        // An extension that is not three letters: four characters go all the same, the
-        // package is not found under that name and the base skin stays.
-        QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("odd.skin")));
-        QCOMPARE(int(SkinManagement::InstallSkinPackage(elsewhere() + QStringLiteral("odd.skin")).Outcome),
-                 int(SkinManagement::InstallOutcome::Installed));
-        verifyBaseSkinInUse();
-
-        // A failed copy is reported with its number and text, and leaves no partial file.
+        QCOMPARE(install(elsewhere() + QStringLiteral("nope.ssz")), InstallOutcome::NotAPackage);
+        // Four characters go as the extension whatever it is (names shorter than that
+        // too): the package is not found under that name and the base skin stays.
+        for (const QString& name : {QStringLiteral("odd.skin"), QStringLiteral("ab")}) {
+            QVERIFY(makeSmallSkin(elsewhere() + name));
+            QCOMPARE(install(elsewhere() + name), InstallOutcome::Installed);
+            verifyBaseSkinInUse();
+        }
+        // A failed copy is reported with a number and a text, and leaves no partial file.
         QVERIFY(QDir().mkpath(programSkins() + QStringLiteral("Busy.ssz")));
         QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("Busy.ssz")));
-        const QString arg = elsewhere() + QStringLiteral("Busy.ssz");
-        const auto failed = SkinManagement::InstallSkinPackage(arg);
-        QCOMPARE(int(failed.Outcome), int(SkinManagement::InstallOutcome::Failed));
+        const auto failed = SkinManagement::InstallSkinPackage(elsewhere() + QStringLiteral("Busy.ssz"));
+        QCOMPARE(failed.Outcome, InstallOutcome::Failed);
         QVERIFY(failed.Number != 0 && !failed.Description.isEmpty());
-        QCOMPARE(SkinManagement::InstallErrorText(arg, failed),
-                 QStringLiteral("Error installing skin \"%1\".\r\n%2: %3").arg(arg).arg(failed.Number).arg(failed.Description));
         QVERIFY(!QFile::exists(programSkins() + QStringLiteral("Busy.ssz.part")));
         QCOMPARE(Skin, BaseSkinName);
     }
 
     void installGoesToUserFolderWhenProgramFolderIsReadOnly()
     {
-        // A program folder we cannot create files in (here: its parent is a plain file).
+        // A program folder nobody can create files in: its parent is a plain file.
         QVERIFY(skinkit::writeFile(m_root + QStringLiteral("/blocked"), "file"));
         SkinPaths::SetProgramSkinsFolder(m_root + QStringLiteral("/blocked/Skins/"));
-        QCOMPARE(SkinPaths::InstallFolder(), userSkins());
         QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("Solo.ssz")));
-        QCOMPARE(int(SkinManagement::InstallSkinPackage(elsewhere() + QStringLiteral("Solo.ssz")).Outcome),
-                 int(SkinManagement::InstallOutcome::Installed));
+        QCOMPARE(install(elsewhere() + QStringLiteral("Solo.ssz")), InstallOutcome::Installed);
         QVERIFY(QFile::exists(userSkins() + QStringLiteral("Solo.ssz")));
         QCOMPARE(Skin, QStringLiteral("Solo"));
         QCOMPARE(int(gEnemy->SpriteWidth), 50);
@@ -282,41 +223,37 @@ private slots:
     {
         for (const QString& name : {QStringLiteral("Zeta"), QStringLiteral("Alpha")})
             QVERIFY(makeSmallSkin(programSkins() + name + QStringLiteral(".ssz")));
-        QVERIFY(QDir().mkpath(userSkins()));
         QVERIFY(makeSmallSkin(userSkins() + QStringLiteral("Mine.ssz")));
         QVERIFY(makeSmallSkin(userSkins() + QStringLiteral("Zeta.ssz")));     // listed once
         // A package named like the base skin replaces it but is only ever the first entry.
         QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("Base Skin.ssz")));
-        QCOMPARE(int(SkinManagement::InstallSkinPackage(elsewhere() + QStringLiteral("Base Skin.ssz")).Outcome),
-                 int(SkinManagement::InstallOutcome::Installed));
+        QCOMPARE(install(elsewhere() + QStringLiteral("Base Skin.ssz")), InstallOutcome::Installed);
         QCOMPARE(int(gEnemy->SpriteWidth), 50);
 
         const QStringList expected = {QStringLiteral("<Base Skin>"), QStringLiteral("Alpha"),
                                       QStringLiteral("Zeta"), QStringLiteral("Mine")};
         Skin = QStringLiteral("Zeta");
-        SkinManagement::SkinList list = SkinManagement::ListSkins();
-        QCOMPARE(list.Entries, expected);
-        QCOMPARE(list.Selected, 2);
+        QCOMPARE(SkinManagement::ListSkins().Entries, expected);
+        QCOMPARE(SkinManagement::ListSkins().Selected, 2);
         Skin = QStringLiteral("Gone");
         QCOMPARE(SkinManagement::ListSkins().Selected, 0);
 
-        QCOMPARE(SkinManagement::DeleteQuestion(QStringLiteral("Zeta")),
-                 QStringLiteral("Are you sure you want to delete \"Zeta\" skin?"));
         QVERIFY(!SkinManagement::DeleteSkinPackage(BaseSkinName));
         QVERIFY(!SkinManagement::DeleteSkinPackage(QStringLiteral("../prog/Skins/Alpha")));
         QVERIFY(QFile::exists(programSkins() + QStringLiteral("Base Skin.ssz")));
         QVERIFY(SkinManagement::DeleteSkinPackage(QStringLiteral("Zeta")));
         QCOMPARE(SkinManagement::ListSkins().Entries, QStringList({expected[0], expected[1], expected[3]}));
 
-        // Confirming the dialog: only a different choice reloads.
+        // Confirming the dialog: only a different choice reloads; no selection changes nothing.
         Skin = QStringLiteral("Zeta");
+        QVERIFY(!SkinManagement::ApplySkinChoice(-1, QString()));
         QVERIFY(SkinManagement::ApplySkinChoice(0, expected[0]));
         QCOMPARE(Skin, BaseSkinName);
         QVERIFY(!SkinManagement::ApplySkinChoice(0, expected[0]));
         QVERIFY(SkinManagement::ApplySkinChoice(1, QStringLiteral("Alpha")));
         QCOMPARE(Skin, QStringLiteral("Alpha"));
         // The replaced base package carries no sounds, so neither does the folder now.
-        QCOMPARE(workingFiles(), QStringList({QStringLiteral("skin.ini"), QStringLiteral("small.png")}));
+        QCOMPARE(skinkit::filesBelow(SkinFolder), QStringList({QStringLiteral("skin.ini"), QStringLiteral("small.png")}));
     }
 };
 
