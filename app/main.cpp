@@ -1,4 +1,5 @@
 #include "core/modGremlok.h"
+#include "platform/AudioOutput.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -27,5 +28,12 @@ int main(int argc, char* argv[])
 
     if (!modGremlok::Main())
         return 0;
-    return app.exec();
+    const int status = app.exec();
+    // Everything is saved by now (settings are written as they change); do not let a sound
+    // server that never answers hold the process for the library's own clean-up.
+    if (platform::AudioOutput::ThreadLeftBehind()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

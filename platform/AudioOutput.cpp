@@ -1,4 +1,5 @@
 #include "platform/AudioOutput.h"
+#include "platform/AudioDeviceWatch.h"
 #include "platform/AudioWorker.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,8 @@
 #include <memory>
 
 namespace platform {
+
+std::atomic<bool> AudioOutput::s_threadLeftBehind{false};
 
 namespace {
 // How long start-up waits for the sound server to list its devices. A server that does not
@@ -32,12 +35,18 @@ AudioOutput::AudioOutput()
     auto firstCount = std::make_shared<QSemaphore>();
     connect(m_worker, &AudioWorker::outputsCounted, m_worker, [this, firstCount, first = true](int n) mutable {
         const int old = m_outputs.exchange(n);
+        const bool wasFirst = first;
         if (first)
             firstCount->release();
         first = false;
         if (old != n)
-            QMetaObject::invokeMethod(this, [this] { if (onOutputsChanged) onOutputsChanged(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this, old, n, wasFirst] {
+                if (onOutputsChanged)
+                    onOutputsChanged();
+                // The first count is what there was all along, not a device coming or going.
+                if (!wasFirst)
+                    emit AudioDeviceWatch::instance().OutputsChanged(old, n);
+            }, Qt::QueuedConnection);
     }, Qt::DirectConnection);
     connect(m_worker, &AudioWorker::preloadFailed, this, [this](int generation) {
         if (generation == m_generation && onPreloadFailed)
@@ -65,6 +74,13 @@ void AudioOutput::stop()
         m_thread->quit();   // no application left to deliver the shutdown call
     m_stopped = true;
     m_finished = m_thread->wait(kShutdownWaitMs);
+    if (!m_finished)
+        s_threadLeftBehind = true;
+}
+
+bool AudioOutput::ThreadLeftBehind()
+{
+    return s_threadLeftBehind;
 }
 
 AudioOutput::~AudioOutput()

@@ -34,6 +34,11 @@ public:
     // is missing or unreadable).
     void PlaySimple(const QString& path);
 
+    // True once an audio thread could not be stopped because the sound server never answered.
+    // The process should then end without the library's exit-time clean-up, which would wait
+    // for that thread as long as the server keeps it.
+    static bool ThreadLeftBehind();
+
     // Runs on the calling thread when the number of output devices changes.
     std::function<void()> onOutputsChanged;
     // Runs on the calling thread when a preloaded file turned out to be unplayable.
@@ -50,6 +55,7 @@ private:
     int m_generation = 0;
     bool m_stopped = false;
     bool m_finished = false;
+    static std::atomic<bool> s_threadLeftBehind;
 };
 
 } // namespace platform

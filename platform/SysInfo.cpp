@@ -1,6 +1,6 @@
 #include "platform/SysInfo.h"
+#include "platform/AudioDeviceWatch.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,7 +8,6 @@
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
 #include <QGuiApplication>
-#include <QMediaDevices>
 #include <QPointer>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -61,8 +60,6 @@ bool installSignalPipe()
 } // namespace
 
 struct SysInfo::Impl {
-    QMediaDevices* devices = nullptr;
-    qsizetype outputs = 0;
     bool busConnected = false;
     QDBusUnixFileDescriptor sleepDelay;   // held while awake: logind waits for us before sleep
     QSocketNotifier* signalNotifier = nullptr;
@@ -90,12 +87,9 @@ SysInfo::SysInfo(QObject* parent) : QObject(parent), d(std::make_unique<Impl>())
         });
     }
 
-    d->devices = new QMediaDevices(this);
-    d->outputs = QMediaDevices::audioOutputs().size();
-    connect(d->devices, &QMediaDevices::audioOutputsChanged, this, [this] {
-        const qsizetype now = QMediaDevices::audioOutputs().size();
-        const qsizetype before = d->outputs;
-        d->outputs = now;
+    // Audio devices are counted on the sound output's own thread: asking the sound server from
+    // here would hang start-up for as long as a stuck server keeps us waiting.
+    connect(&AudioDeviceWatch::instance(), &AudioDeviceWatch::OutputsChanged, this, [this](int before, int now) {
         if (now < before)
             emit DeviceRemoveComplete();
         else
