@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Start-up to tray icon and idle memory of the real program, over several fresh starts.
+# Run inside the rig: tests/rig/rig.sh bench/bench_startup.sh [build/gremlok] [runs]
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+export GREMLOK=${1:-$here/../build/gremlok}
+runs=${2:-10}
+times=() rss=()
+for i in $(seq "$runs"); do
+  dir=$(mktemp -d); mkdir -p "$dir/rt"; chmod 700 "$dir/rt"
+  out=$(XDG_CONFIG_HOME=$dir/cfg XDG_RUNTIME_DIR=$dir/rt GREMLOK_TEST_DIR=$dir bash -c '
+    . "'"$here"'/../tests/e2e/lib.sh"
+    t0=$(now_ms); start_gremlok; tray_icon_geometry 10 >/dev/null || exit 1
+    t=$(( $(now_ms) - t0 )); wait_ini Scores Score5 10; sleep 2; echo "$t $(rss_kib "$GREMLOK_PID")"')
+  rm -rf "$dir"
+  [ -n "$out" ] || { echo "run $i failed"; continue; }
+  times+=("${out% *}"); rss+=("${out#* }")
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+echo "start-up to tray icon: median $(median "${times[@]}") ms over ${#times[@]} starts (min $(median "$(printf '%s\n' "${times[@]}" | sort -n | head -1)") ms)"
+echo "idle memory (RSS) 2 s after start-up: median $(median "${rss[@]}") KiB"
