@@ -1,5 +1,4 @@
-// Sound effects against the rig's PulseAudio null sink: what is heard (recorded from the sink's
-// monitor) on each path, the restart and overlap rules, the events, and the fallbacks.
+// Sound effects against the rig's PulseAudio null sink, judged by what its monitor records.
 #include "core/modGremlok.h"
 #include "platform/SettingsStore.h"
 #include "sound/SoundEffects.h"
@@ -13,21 +12,19 @@
 using soundtest::wait;
 
 namespace {
-constexpr int kToneMs = 500;
-constexpr int kGapMs = 200;
-// Slack for heard durations (scheduling, server buffering); more for sequences on the simple
-// path, which reads each new file afresh.
-constexpr double kSlackMs = 90;
-constexpr double kSimpleSlackMs = 150;
-constexpr double kToneRms = 0.3 * 0.707;
+constexpr int kToneMs = 500, kGapMs = 200, kBothMs = kGapMs + kToneMs;
+// Slack for heard durations; more on the simple path, which reads each new file afresh.
+constexpr double kSlackMs = 90, kSimpleSlackMs = 150, kToneRms = 0.3 * 0.707;
 } // namespace
+
+#define VERIFY_HEARD(len, want, slack) do { const double heard_ = (len); \
+    QVERIFY2(qAbs(heard_ - (want)) < (slack), qPrintable(QString("wanted %1 ms, heard %2").arg(want).arg(heard_))); } while (0)
 
 class TestSound : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_tmp;
-    QString m_trace;
-    QString m_skin;
+    QString m_trace, m_skin;
     std::unique_ptr<soundtest::Recorder> m_rec;
 
     // A skin folder with every fight sound a tone of its own pitch; `without` is left out.
@@ -36,8 +33,7 @@ class TestSound : public QObject {
         QDir(m_skin).removeRecursively();
         QDir().mkpath(m_skin);
         int hz = 300;
-        for (const char* f : {"enmy_sht.wav", "enmy_apr.wav", "enmy_die.wav", "user_sht.wav", "user_die.wav",
-                              "user_blt.wav"}) {
+        for (const char* f : {"enmy_sht.wav", "enmy_apr.wav", "enmy_die.wav", "user_sht.wav", "user_die.wav", "user_blt.wav"}) {
             if (without != QLatin1String(f))
                 QVERIFY(soundtest::writeTone(m_skin + f, ms, hz));
             hz += 110;
@@ -45,14 +41,14 @@ class TestSound : public QObject {
         modGremlok::SkinFolder = m_skin;
     }
 
-    // The sound object as start-up leaves it.
+    // The sound object as start-up leaves it, its preloaded sounds decoded.
     std::unique_ptr<SoundEffects> makeSound(bool soundOn, bool direct)
     {
         QFile::remove(m_trace);
         auto s = std::make_unique<SoundEffects>();
         s->setSoundEnabled(soundOn);
         s->setDirectSound(direct);
-        wait(150);   // let the preloaded sounds decode
+        wait(150);
         return s;
     }
 
@@ -60,29 +56,22 @@ class TestSound : public QObject {
     QString lastPath() const
     {
         QFile f(m_trace);
-        QString last;
-        if (f.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : f.readAll().split('\n'))
-                if (line.startsWith("sound.path\t"))
-                    last = QString::fromUtf8(line.mid(11));
-        return last;
+        const QByteArray all = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        const qsizetype at = all.lastIndexOf("sound.path\t");
+        return at < 0 ? QString() : QString::fromUtf8(all.mid(at + 11).split('\n').first());
     }
 
-    // Silence until the sink has played out, then a mark to measure from.
-    qsizetype quietMark()
-    {
-        wait(250);
-        return m_rec->mark();
-    }
+    // Waits until the sink has played out; a mark to measure from.
+    qsizetype quietMark() { wait(250); return m_rec->mark(); }
 
-    // Plays `first`, then `second` kGapMs later; returns the milliseconds heard.
+    // Plays `first`, then `second` kGapMs later; the milliseconds heard.
     double playPair(SoundEffects& s, int first, int second, qsizetype& from)
     {
         from = quietMark();
         s.Play(first);
         wait(kGapMs);
         s.Play(second);
-        wait(kToneMs + kGapMs + 400);
+        wait(kBothMs + 400);
         return m_rec->heardMs(from);
     }
 
@@ -101,8 +90,8 @@ private slots:
 
     void init() { makeSkin(); }
 
-    // The same sound again after it has ended, over and over: heard every time, in full (a
-    // player reused after its end can stay silent).
+    // A sound replayed after it has ended is heard in full every time (a player reused after
+    // its end could stay silent).
     void replayAfterEndIsHeardEveryTime_data()
     {
         QTest::addColumn<bool>("direct");
@@ -131,9 +120,9 @@ private slots:
         QVERIFY2(missed == 0, qPrintable("heard (ms): " + heard.join(' ')));
     }
 
-    // A repeat kGapMs into a sound: the player's shot and empty click start over, the other
-    // preloaded sounds play on and the repeat is lost, the simple path cuts off and starts
-    // over. Different sounds overlap only when preloaded. Never two copies of one sound.
+    // A repeat kGapMs into a sound: shot and empty click start over, other preloaded sounds
+    // play on, the simple path cuts off and starts over. Different sounds overlap only when
+    // preloaded; never two copies of one sound.
     void repeatAndOverlapRules_data()
     {
         QTest::addColumn<bool>("direct");
@@ -141,14 +130,13 @@ private slots:
         QTest::addColumn<int>("second");
         QTest::addColumn<int>("expectMs");
         QTest::addColumn<bool>("overlap");
-        const int both = kGapMs + kToneMs;
-        QTest::newRow("shot restarts") << true << 3 << 3 << both << false;
-        QTest::newRow("empty click restarts") << true << 5 << 5 << both << false;
+        QTest::newRow("shot restarts") << true << 3 << 3 << kBothMs << false;
+        QTest::newRow("empty click restarts") << true << 5 << 5 << kBothMs << false;
         QTest::newRow("enemy shot plays on") << true << 0 << 0 << kToneMs << false;
         QTest::newRow("player death plays on") << true << 4 << 4 << kToneMs << false;
-        QTest::newRow("simple cuts off") << false << 0 << 0 << both << false;
-        QTest::newRow("preloaded overlap") << true << 1 << 3 << both << true;
-        QTest::newRow("simple one at a time") << false << 1 << 3 << both << false;
+        QTest::newRow("simple cuts off") << false << 0 << 0 << kBothMs << false;
+        QTest::newRow("preloaded overlap") << true << 1 << 3 << kBothMs << true;
+        QTest::newRow("simple one at a time") << false << 1 << 3 << kBothMs << false;
     }
     void repeatAndOverlapRules()
     {
@@ -159,29 +147,25 @@ private slots:
         QFETCH(bool, overlap);
         auto s = makeSound(true, direct);
         qsizetype from = 0;
-        const double len = playPair(*s, first, second, from);
-        QVERIFY2(qAbs(len - expectMs) < (direct ? kSlackMs : kSimpleSlackMs), qPrintable(QString("heard %1 ms").arg(len)));
+        VERIFY_HEARD(playPair(*s, first, second, from), expectMs, direct ? kSlackMs : kSimpleSlackMs);
         const double peak = m_rec->peakRms(from);
-        if (overlap)
-            QVERIFY2(peak > kToneRms * 1.25, qPrintable(QString("peak rms %1").arg(peak)));
-        else
-            QVERIFY2(peak < kToneRms * 1.15, qPrintable(QString("peak rms %1").arg(peak)));
+        QVERIFY2(overlap ? peak > kToneRms * 1.25 : peak < kToneRms * 1.15, qPrintable(QString("peak rms %1").arg(peak)));
     }
 
-    // Fight sounds off: Play is silent on both paths but the events still sound; unknown ids,
-    // unconfigured and empty event paths stay silent.
-    void eventsAndSilence()
+    // Fight sounds off: Play is silent on both paths but the events still sound; DirectSound
+    // written while sound was off loads only when written again; unknown ids, unconfigured and
+    // empty event paths stay silent.
+    void soundOffEventsAndLateLoad()
     {
         QVERIFY(soundtest::writeTone(m_tmp.filePath("message.wav"), 300, 880));
         platform::SettingsStore& reg = *modGremlok::SettingsStore;
-        const QString prefix = "AppEvents\\Schemes\\Apps\\Gremlok\\";
-        int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, prefix + "Incoming Message\\.Current", 0);
-        QCOMPARE(reg.SetValue(key, QString(), m_tmp.filePath("message.wav")), 0);
-        reg.CloseKey(key);
-        key = reg.OpenKey(platform::HKEY_CURRENT_USER, prefix + "Connected\\.Current", 0);
-        QCOMPARE(reg.SetValue(key, QString(), QString()), 0);
-        reg.CloseKey(key);
-
+        for (const auto& [event, wave] : {std::pair{"Incoming Message", m_tmp.filePath("message.wav")},
+                                          std::pair{"Connected", QString()}}) {
+            const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER,
+                                            QString("AppEvents\\Schemes\\Apps\\Gremlok\\%1\\.Current").arg(event), 0);
+            QCOMPARE(reg.SetValue(key, QString(), wave), 0);
+            reg.CloseKey(key);
+        }
         for (bool direct : {true, false}) {
             auto s = makeSound(false, direct);
             qsizetype from = quietMark();
@@ -189,13 +173,15 @@ private slots:
                 s->Play(id);
             wait(500);
             QCOMPARE(m_rec->heardMs(from), 0.0);
-
             s->PlaySoundEvent(SoundEffects::IncomingMessage);
             wait(700);
-            const double len = m_rec->heardMs(from);
-            QVERIFY2(qAbs(len - 300) < kSlackMs, qPrintable(QString("message event: heard %1 ms").arg(len)));
+            VERIFY_HEARD(m_rec->heardMs(from), 300, kSlackMs);
 
+            // Sound on after DirectSound was written loads nothing: a repeat is cut off, not lost.
             s->setSoundEnabled(true);
+            QCOMPARE(lastPath(), QString());
+            QVERIFY(s->IsDirectSoundSupported());
+            VERIFY_HEARD(playPair(*s, 0, 0, from), kBothMs, kSimpleSlackMs);
             from = quietMark();
             s->Play(6);
             s->Play(-1);
@@ -204,29 +190,13 @@ private slots:
             s->PlaySoundEvent(SoundEffects::IncomingGameRequest);
             wait(500);
             QCOMPARE(m_rec->heardMs(from), 0.0);
+            s->setDirectSound(true);
+            QCOMPARE(lastPath(), QString("preloaded"));
         }
     }
 
-    // DirectSound written while sound is off loads nothing, nor does switching sound on later;
-    // fight sounds then go the simple way (a repeated enemy shot is cut off, not lost) although
-    // the device would support preloading.
-    void soundOnAfterDirectSoundLoadsNothing()
-    {
-        QFile::remove(m_trace);
-        SoundEffects s;
-        s.setDirectSound(true);
-        s.setSoundEnabled(true);
-        QCOMPARE(lastPath(), QString());
-        QVERIFY(s.IsDirectSoundSupported());
-        qsizetype from = 0;
-        const double len = playPair(s, 0, 0, from);
-        QVERIFY2(qAbs(len - (kGapMs + kToneMs)) < kSimpleSlackMs, qPrintable(QString("heard %1 ms").arg(len)));
-        s.setDirectSound(true);
-        QCOMPARE(lastPath(), QString("preloaded"));
-    }
-
-    // A skin whose empty-click sound is missing or no wave at all: the load fails, every fight
-    // sound goes the simple way, that one is silent; a repaired skin loads again.
+    // An empty-click sound missing or not a wave: every fight sound goes the simple way, that
+    // one silent; a repaired skin loads again.
     void badFileFallsBackToSimplePath_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -237,21 +207,18 @@ private slots:
     {
         QFETCH(QByteArray, content);
         makeSkin("user_blt.wav");
-        if (!content.isEmpty()) {
-            QFile f(m_skin + "user_blt.wav");
+        QFile f(m_skin + "user_blt.wav");
+        if (!content.isEmpty())
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-        }
+        f.close();
         auto s = makeSound(true, true);
         QCOMPARE(lastPath(), QString("simple"));
         QVERIFY(!s->IsDirectSoundSupported());
-        QVERIFY(s->DirectSound());
-
         qsizetype from = quietMark();
         s->Play(SoundEffects::UserEmpty);
         wait(500);
         QCOMPARE(m_rec->heardMs(from), 0.0);
-        const double len = playPair(*s, 0, 0, from);
-        QVERIFY2(qAbs(len - (kGapMs + kToneMs)) < kSimpleSlackMs, qPrintable(QString("heard %1 ms").arg(len)));
+        VERIFY_HEARD(playPair(*s, 0, 0, from), kBothMs, kSimpleSlackMs);
 
         makeSkin();
         s->setDirectSound(false);
@@ -260,31 +227,30 @@ private slots:
         QVERIFY(s->IsDirectSoundSupported());
     }
 
-    // A skin change rewrites the files in place: the reload plays the new sounds, not the ones
-    // decoded for the old skin, and so does the simple path.
+    // Skin files rewritten in place: the reload plays the new sounds, not the ones decoded
+    // before, and so does the simple path.
     void skinChangePlaysNewSounds()
     {
         auto s = makeSound(true, true);
-        for (int ms : {kToneMs, 250, 400}) {
-            if (ms == 250) {
-                makeSkin(QString(), ms);
-                s->setDirectSound(false);
-                s->setDirectSound(true);
-                wait(150);
-            } else if (ms == 400) {
-                s->setDirectSound(false);
-                makeSkin(QString(), ms);
-            }
+        auto heard = [&] {
             const qsizetype from = quietMark();
             s->Play(SoundEffects::EnemyAppears);
             wait(kToneMs + 400);
-            const double len = m_rec->heardMs(from);
-            QVERIFY2(qAbs(len - ms) < kSlackMs, qPrintable(QString("wanted %1 ms, heard %2").arg(ms).arg(len)));
-        }
+            return m_rec->heardMs(from);
+        };
+        VERIFY_HEARD(heard(), kToneMs, kSlackMs);
+        makeSkin(QString(), 250);
+        s->setDirectSound(false);
+        s->setDirectSound(true);
+        wait(150);
+        VERIFY_HEARD(heard(), 250, kSlackMs);
+        s->setDirectSound(false);
+        makeSkin(QString(), 400);
+        VERIFY_HEARD(heard(), 400, kSlackMs);
     }
 
-    // Rapid fire costs the caller next to nothing, and the object goes away at once while
-    // sounds are still playing, silencing them.
+    // Rapid fire costs the caller next to nothing; release while sounds play is prompt and
+    // silences them.
     void rapidFireAndReleaseWhilePlaying()
     {
         auto s = makeSound(true, true);

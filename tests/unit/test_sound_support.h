@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the sound tests and the sound benchmark: a tiny wave writer and a recorder
-// of the rig's null sink (its monitor source, through parec).
+// Shared by the sound tests and the sound benchmark: a tiny wave writer and a recorder of the
+// rig's null sink monitor (through parec).
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,22 +16,17 @@ namespace soundtest {
 // Writes a 16-bit mono wave file holding a sine tone of `ms` milliseconds.
 inline bool writeTone(const QString& path, int ms, double hz, double amplitude = 0.3, int rate = 44100)
 {
-    const int frames = rate * ms / 1000;
-    QByteArray data(frames * 2, '\0');
-    for (int i = 0; i < frames; ++i) {
-        const auto s = qint16(std::lround(amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / rate)));
-        qToLittleEndian<qint16>(s, data.data() + 2 * i);
-    }
     QByteArray out;
-    auto u32 = [&out](quint32 v) { char b[4]; qToLittleEndian(v, b); out.append(b, 4); };
-    auto u16 = [&out](quint16 v) { char b[2]; qToLittleEndian(v, b); out.append(b, 2); };
+    auto put = [&out](quint32 v, int n) { char b[4]; qToLittleEndian(v, b); out.append(b, n); };
+    const int frames = rate * ms / 1000;
     out.append("RIFF");
-    u32(quint32(36 + data.size()));
+    put(quint32(36 + frames * 2), 4);
     out.append("WAVEfmt ");
-    u32(16); u16(1); u16(1); u32(quint32(rate)); u32(quint32(rate * 2)); u16(2); u16(16);
+    put(16, 4); put(1, 2); put(1, 2); put(quint32(rate), 4); put(quint32(rate * 2), 4); put(2, 2); put(16, 2);
     out.append("data");
-    u32(quint32(data.size()));
-    out.append(data);
+    put(quint32(frames * 2), 4);
+    for (int i = 0; i < frames; ++i)
+        put(quint16(qint16(std::lround(amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / rate)))), 2);
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
 }
@@ -56,7 +51,12 @@ public:
             && !QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty();
     }
 
-    ~Recorder() { stop(); }
+    ~Recorder()
+    {
+        m_proc.disconnect();
+        m_proc.kill();
+        m_proc.waitForFinished(2000);
+    }
 
     // Starts recording; true once the first samples have arrived.
     bool start()
@@ -66,9 +66,8 @@ public:
         m_clock.start();
         QObject::connect(&m_proc, &QProcess::readyReadStandardOutput, [this] { take(); });
         m_proc.start(QStringLiteral("parec"),
-                     {QStringLiteral("-d"), QStringLiteral("gremlok_null.monitor"), QStringLiteral("--raw"),
-                      QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                      QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=5")});
+                     QStringLiteral("-d gremlok_null.monitor --raw --format=s16le --rate=44100 --channels=1 "
+                                    "--latency-msec=5").split(' '));
         if (!m_proc.waitForStarted(3000))
             return false;
         QElapsedTimer t;
@@ -78,46 +77,32 @@ public:
         return m_samples.size() >= Rate / 20;
     }
 
-    void stop()
-    {
-        if (m_proc.state() != QProcess::NotRunning) {
-            m_proc.kill();
-            m_proc.waitForFinished(2000);
-        }
-        m_proc.disconnect();
-    }
-
-    // Samples recorded so far; marks let a test look only at what came after a point.
+    // Samples recorded so far: a point to look from.
     qsizetype mark() const { return m_samples.size(); }
-    const QVector<qint16>& samples() const { return m_samples; }
+    qint64 nowMs() const { return m_clock.elapsed(); }
 
-    // Milliseconds on the recorder's clock at which a sample above `threshold` first arrived
-    // after `from` (an estimate of when it reached the sink), or -1.
+    // Recorder-clock time (ms) at which a sample above `threshold` first reached the sink after
+    // `from`, or -1.
     double firstNoisyMs(qsizetype from, int threshold = 300) const
     {
-        for (const Arrival& a : m_arrivals) {
-            if (a.end <= from)
-                continue;
+        for (const Arrival& a : m_arrivals)
             for (qsizetype i = qMax(from, a.begin); i < a.end; ++i)
                 if (std::abs(int(m_samples[i])) > threshold)
                     return a.ms - double(a.end - i) * 1000.0 / Rate;
-        }
         return -1;
     }
-    qint64 nowMs() const { return m_clock.elapsed(); }
 
-    // Runs of sound after `from`: [start, end) in milliseconds from `from`; gaps shorter than
-    // `bridgeMs` (zero crossings, scheduling holes) are bridged.
-    QVector<QPair<double, double>> spans(qsizetype from, int threshold = 300, int bridgeMs = 30) const
+    // Milliseconds of sound heard after `from`; gaps under 30 ms (zero crossings, scheduling
+    // holes) count as sound, longer pauses do not.
+    double heardMs(qsizetype from, int threshold = 300) const
     {
-        QVector<QPair<double, double>> out;
-        const qsizetype bridge = qsizetype(bridgeMs) * Rate / 1000;
-        qsizetype runStart = -1, last = -1;
+        const qsizetype bridge = Rate * 30 / 1000;
+        qsizetype total = 0, runStart = -1, last = -1;
         for (qsizetype i = from; i < m_samples.size(); ++i) {
             if (std::abs(int(m_samples[i])) <= threshold)
                 continue;
             if (runStart >= 0 && i - last > bridge) {
-                out.append({ms(runStart - from), ms(last + 1 - from)});
+                total += last + 1 - runStart;
                 runStart = -1;
             }
             if (runStart < 0)
@@ -125,17 +110,8 @@ public:
             last = i;
         }
         if (runStart >= 0)
-            out.append({ms(runStart - from), ms(last + 1 - from)});
-        return out;
-    }
-
-    // Milliseconds of sound heard after `from` (the pauses between sounds not counted).
-    double heardMs(qsizetype from) const
-    {
-        double total = 0;
-        for (const auto& s : spans(from))
-            total += s.second - s.first;
-        return total;
+            total += last + 1 - runStart;
+        return double(total) * 1000.0 / Rate;
     }
 
     // Highest root-mean-square level over 20 ms windows after `from`, as a fraction of full scale.
@@ -154,15 +130,13 @@ public:
 
 private:
     struct Arrival { qsizetype begin, end; double ms; };
-    static double ms(qsizetype n) { return double(n) * 1000.0 / Rate; }
 
     void take()
     {
         m_pending += m_proc.readAllStandardOutput();
-        const qsizetype n = m_pending.size() / 2;
+        const qsizetype n = m_pending.size() / 2, begin = m_samples.size();
         if (n == 0)
             return;
-        const qsizetype begin = m_samples.size();
         m_samples.resize(begin + n);
         for (qsizetype i = 0; i < n; ++i)
             m_samples[begin + i] = qFromLittleEndian<qint16>(m_pending.constData() + 2 * i);
