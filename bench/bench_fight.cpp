@@ -5,6 +5,7 @@
 //  - the spread of the attack timer's intervals against AnimationSpeed over whole attacks.
 // Prints medians (and the 95th percentile of the interval error).
 // Usage: bench_fight [path of "Base Skin.ssz"]
+#include "bench/bench_support.h"
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
 #include "fight/ScreenPointer.h"
@@ -84,18 +85,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    QString source = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                              : QCoreApplication::applicationDirPath() + QStringLiteral("/../Skins/Base Skin.ssz");
-    if (!QFile::exists(source) && !qEnvironmentVariableIsEmpty("GREMLOK_SOURCE_DIR"))
-        source = qEnvironmentVariable("GREMLOK_SOURCE_DIR") + QStringLiteral("/resources/skins/Base Skin.ssz");
-    QDir().mkpath(dir.filePath(QStringLiteral("Skins")));
-    if (!QFile::copy(source, dir.filePath(QStringLiteral("Skins/Base Skin.ssz")))) {
-        std::fprintf(stderr, "no base skin package at %s\n", qPrintable(source));
+    if (!SetUpBaseSkin(dir, argc, argv))
         return 1;
-    }
-    SkinPaths::SetProgramSkinsFolder(dir.filePath(QStringLiteral("Skins/")));
-    SkinFolder = dir.filePath(QStringLiteral("simskin.tmp/"));
-    Skin = BaseSkinName;
 
     frmMain& m = frmMain::instance();
     ReadScreenMetrics();

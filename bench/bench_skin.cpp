@@ -1,6 +1,7 @@
 // Times loading the base skin and drawing one enemy frame with and without the shadow.
 // Prints medians. Runs without a display (offscreen) when none is set.
 // Usage: bench_skin [path of "Base Skin.ssz"]
+#include "bench/bench_support.h"
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
 #include "skins/SkinPaths.h"
@@ -48,19 +49,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
 
     QTemporaryDir dir;
-    // The package: given as the argument, else the one the build put beside the program.
-    QString source = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                              : QCoreApplication::applicationDirPath() + QStringLiteral("/../Skins/Base Skin.ssz");
-    if (!QFile::exists(source) && !qEnvironmentVariableIsEmpty("GREMLOK_SOURCE_DIR"))
-        source = qEnvironmentVariable("GREMLOK_SOURCE_DIR") + QStringLiteral("/resources/skins/Base Skin.ssz");
-    QDir().mkpath(dir.filePath(QStringLiteral("Skins")));
-    if (!QFile::copy(source, dir.filePath(QStringLiteral("Skins/Base Skin.ssz")))) {
-        std::fprintf(stderr, "no base skin package at %s\n", qPrintable(source));
+    if (!SetUpBaseSkin(dir, argc, argv))
         return 1;
-    }
-    SkinPaths::SetProgramSkinsFolder(dir.filePath(QStringLiteral("Skins/")));
-    SkinFolder = dir.filePath(QStringLiteral("simskin.tmp/"));
-    Skin = BaseSkinName;
 
     const int loads = 30;
     LoadSkin();   // warm-up: image plugins, the main window

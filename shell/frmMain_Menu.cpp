@@ -1,4 +1,5 @@
 #include "shell/frmMain.h"
+#include "skins/SkinPaths.h"
 
 #include "core/modGremlok.h"
 #include "dialogs/frmBestTimes.h"
@@ -46,21 +47,6 @@ void frmMain::mnuAboutGremlok_Click()
 
 namespace {
 
-// Removes the files of the skin working folder, then the folder; anything that cannot be
-// removed stays where it is, and the exit goes on.
-void removeSkinFolder()
-{
-    if (SkinFolder.isEmpty())
-        return;
-    QDir dir(SkinFolder);
-    if (!dir.exists())
-        return;
-    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& f : files)
-        dir.remove(f);
-    QDir().rmdir(QDir::cleanPath(SkinFolder));
-}
-
 // Closes and forgets every window of the program except the hidden main window, whose turn
 // comes last. Deferred: the exit may have been chosen from one of them.
 void releaseWindows(QWidget* mainWindow)
@@ -93,7 +79,7 @@ void frmMain::mnuExit_Click()
     if (mnuDisconnect->isVisible())
         mnuDisconnect_Click();
     // 4. and 5.
-    removeSkinFolder();
+    SkinPaths::ClearSkinFolder(true);
     platform::Help::Quit();
     // 6. The icon leaves the notification area.
     if (SysTray) {

@@ -15,22 +15,11 @@ namespace modGremlok {
 
 namespace {
 
-// Removes the files of the working folder (not the folder, not sub-folders).
-void clearWorkingFolder()
-{
-    QDir folder(SkinFolder);
-    if (!folder.exists())
-        return;
-    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& file : files)
-        folder.remove(file);
-}
-
 // The working folder always belongs to one skin: cleared, then the base skin, then the
 // chosen one over it. Returns false when the chosen package could not be unpacked.
 bool unpackCurrentSkin()
 {
-    clearWorkingFolder();
+    SkinPaths::ClearSkinFolder();
     modSkinZip::UnzipSkin(SkinPaths::FindPackage(BaseSkinName), SkinFolder);
     if (Skin == BaseSkinName)
         return true;

@@ -82,4 +82,18 @@ void SetProgramSkinsFolder(const QString& folder)
     g_programSkinsFolder = folder;
 }
 
+void ClearSkinFolder(bool removeFolder)
+{
+    if (modGremlok::SkinFolder.isEmpty())
+        return;
+    QDir folder(modGremlok::SkinFolder);
+    if (!folder.exists())
+        return;
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& file : files)
+        folder.remove(file);
+    if (removeFolder)
+        QDir().rmdir(QDir::cleanPath(modGremlok::SkinFolder));
+}
+
 } // namespace SkinPaths

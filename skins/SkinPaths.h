@@ -25,6 +25,10 @@ bool IsPlainName(const QString& name);
 // is not a plain name.
 QString FindPackage(const QString& skinName);
 
+// Removes the files of the working folder `SkinFolder` (not sub-folders); with `removeFolder`
+// the folder itself goes too. A file that cannot be removed stays, and so does the folder.
+void ClearSkinFolder(bool removeFolder = false);
+
 // Tests put the program's Skins folder somewhere of their own (empty restores the default).
 void SetProgramSkinsFolder(const QString& folder);
 
