@@ -11,9 +11,6 @@ vbTrayIcon::vbTrayIcon(QObject* parent)
 {
     connect(m_icon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) { deliver(int(r)); });
-    // A panel that starts after the program: put the icon in as soon as a tray appears.
-    m_trayWatch.setInterval(1000);
-    connect(&m_trayWatch, &QTimer::timeout, this, &vbTrayIcon::checkTray);
 }
 
 vbTrayIcon::~vbTrayIcon()
@@ -62,23 +59,10 @@ void vbTrayIcon::setToolTip(const QString& text)
 void vbTrayIcon::setVisible(bool on)
 {
     m_visible = on;
+    // A panel that starts after the program gets the icon as soon as its tray appears: Qt
+    // watches for the tray itself.
     m_icon->setVisible(on);
-    m_trayWasAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    if (on)
-        m_trayWatch.start();
-    else
-        m_trayWatch.stop();
     Trace("tray.visible", on ? "1" : "0");
-}
-
-void vbTrayIcon::checkTray()
-{
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
-    if (available && !m_trayWasAvailable && m_visible) {
-        m_icon->hide();
-        m_icon->show();
-    }
-    m_trayWasAvailable = available;
 }
 
 void vbTrayIcon::ShowBalloon(int timeoutMs)

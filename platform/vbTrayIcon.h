@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
-#include <QTimer>
 
 class QSystemTrayIcon;
 
@@ -45,14 +44,11 @@ signals:
     void DblClick(int Button);
 
 private:
-    void checkTray();
     QSystemTrayIcon* m_icon = nullptr;
-    QTimer m_trayWatch;
     QString m_toolTip;
     bool m_visible = false;
     bool m_enabled = false;
     bool m_attention = false;
-    bool m_trayWasAvailable = false;
 };
 
 } // namespace platform
