@@ -22,22 +22,34 @@ void startAutoUnload(frmDesktop& form)
         form.tmrAutoUnload->setEnabled(true);
     }
 }
+// One tick of either animation: advances the timer's frame counter and draws that frame of
+// the row at the enemy's place. Returns the frame drawn, or 0 (timer stopped) with no fight.
+int drawNextFrame(frmMain& m, FormTimer* timer, bool deathRow, frmDesktop*& form)
+{
+    form = frmDesktop::existing();
+    if (!form || !FightInProgress) {
+        timer->setEnabled(false);
+        return 0;
+    }
+    Enemy& enemy = *gEnemy;
+    const int k = timer->Tag.toInt() + 1;
+    timer->Tag = QString::number(k);
+    if (deathRow)
+        enemy.DrawLostSprite(form->Surface(), m.picDesktop, EnemyX, EnemyY, uint8_t(k));
+    else
+        enemy.DrawAttackSprite(form->Surface(), m.picDesktop, EnemyX, EnemyY, uint8_t(k));
+    form->Flush(QRect(EnemyX, EnemyY, enemy.SpriteWidth, enemy.SpriteHeight));
+    return k;
+}
 } // namespace
 
 void frmMain::tmrAnimAttack_Timer()
 {
-    frmDesktop* form = frmDesktop::existing();
-    if (!form || !FightInProgress) {
-        tmrAnimAttack->setEnabled(false);
+    frmDesktop* form = nullptr;
+    const int k = drawNextFrame(*this, tmrAnimAttack, false, form);
+    if (k == 0)
         return;
-    }
-    Enemy& enemy = *gEnemy;
-    const int N = enemy.NumAttackSprites;
-    const int k = tmrAnimAttack->Tag.toInt() + 1;
-    tmrAnimAttack->Tag = QString::number(k);
-
-    enemy.DrawAttackSprite(form->Surface(), picDesktop, EnemyX, EnemyY, uint8_t(k));
-    form->Flush(QRect(EnemyX, EnemyY, enemy.SpriteWidth, enemy.SpriteHeight));
+    const int N = gEnemy->NumAttackSprites;
 
     if (k == N - 1) {
         gSound->Play(SoundEffects::EnemyShot);
@@ -68,18 +80,11 @@ void frmMain::tmrAnimAttack_Timer()
 
 void frmMain::tmrAnimDie_Timer()
 {
-    frmDesktop* form = frmDesktop::existing();
-    if (!form || !FightInProgress) {
-        tmrAnimDie->setEnabled(false);
+    frmDesktop* form = nullptr;
+    const int k = drawNextFrame(*this, tmrAnimDie, true, form);
+    if (k == 0)
         return;
-    }
-    Enemy& enemy = *gEnemy;
-    const int D = enemy.NumDieSprites;
-    const int k = tmrAnimDie->Tag.toInt() + 1;
-    tmrAnimDie->Tag = QString::number(k);
-
-    enemy.DrawLostSprite(form->Surface(), picDesktop, EnemyX, EnemyY, uint8_t(k));
-    form->Flush(QRect(EnemyX, EnemyY, enemy.SpriteWidth, enemy.SpriteHeight));
+    const int D = gEnemy->NumDieSprites;
 
     if (k >= D) {
         gSound->Play(SoundEffects::EnemyDies);
