@@ -3,7 +3,7 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 pkgs=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
   libzip-dev zip libinih-dev
   fonts-dejavu-core
