@@ -7,6 +7,8 @@
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QThread>
 
 using namespace modGremlok;
@@ -27,7 +29,8 @@ void frmMain::ConnectFromCommandLine(const QString& host)
     Winsock->setRemoteHost(host.trimmed());
 
     CommandLineConnect = true;
-    frmConnecting::instance().show();
+    frmConnecting& connecting = frmConnecting::instance();
+    connecting.show();
     UpdateTrayStatus();
 
     platform::SettingsStore& reg = *SettingsStore;
@@ -37,8 +40,16 @@ void frmMain::ConnectFromCommandLine(const QString& host)
     reg.CloseKey(key);
     Winsock->setRemotePort(port);
 
-    // The connecting window gets painted, then the program holds still before it dials.
+    // The connecting window gets painted, then the program holds still before it dials. One
+    // round of events does not paint a window under X11: the window manager maps it first.
     QCoreApplication::processEvents();
+    QElapsedTimer mapping;
+    mapping.start();
+    while (!(connecting.windowHandle() && connecting.windowHandle()->isExposed()) && mapping.elapsed() < 1000) {
+        QThread::msleep(10);
+        QCoreApplication::processEvents();
+    }
+    connecting.repaint();
     QThread::msleep(4000);
 
     IsInitiator = true;
