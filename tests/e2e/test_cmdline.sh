@@ -139,4 +139,16 @@ status=$?
 grep -q "^exit	1$" "$GREMLOK_TRACE" || fail "Exit did not run"
 [ "$(ini_value Settings Skin)" = Dawn ] || fail "Skin stored as '$(ini_value Settings Skin)'"
 [ "$(ini_value Settings Listen)" = true ] || fail "Listen stored as '$(ini_value Settings Listen)'"
+
+# The same failure on a first copy's own command line: the error, then the start ends there.
+: >"$GREMLOK_TRACE"
+start_gremlok "$E2E_DIR/downloads/Busy.ssz"
+box=$(message_box 10) || fail "no message box for a failed install at start-up"
+grep -q '^msgbox	Error installing skin ' "$GREMLOK_TRACE" || fail "start-up message: $(grep '^msgbox' "$GREMLOK_TRACE")"
+close_box "$box"
+wait_exit "$GREMLOK_PID" 5 || fail "the copy did not end after its failed install"
+wait "$GREMLOK_PID"
+status=$?
+[ $status -eq 1 ] || fail "a failed install at start-up ended with status $status"
+tray_icon_geometry 1 >/dev/null && fail "an icon is left in the tray"
 echo "PASS"
