@@ -20,26 +20,21 @@ PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); p
 mkdir -p "$(dirname "$INI")"
 printf '[Settings]\nFirstRun=false\nQuickHelp=false\nPort=%s\n' "$PORT" >"$INI"
 
+# Polls up to $2 s for process $1 to end / up to $1 s for a visible window titled "Gremlok".
 wait_exit() {
   local end=$(( $(now_ms) + ${2:-5} * 1000 ))
   while [ "$(now_ms)" -lt "$end" ]; do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
   return 1
 }
-# The visible message box of the program (a window titled "Gremlok"); waits up to $1 s.
 message_box() {
-  local end=$(( $(now_ms) + ${1:-5} * 1000 )) w
+  local end=$(( $(now_ms) + ${1:-5} * 1000 ))
   while [ "$(now_ms)" -lt "$end" ]; do
-    w=$(xdotool search --onlyvisible --name '^Gremlok$' 2>/dev/null | head -1)
-    [ -n "$w" ] && { echo "$w"; return 0; }
+    xdotool search --onlyvisible --name '^Gremlok$' 2>/dev/null | head -1 | grep . && return 0
     sleep 0.05
   done
   return 1
 }
-# Answers the message box with Return.
-close_box() {
-  xdotool windowactivate --sync "$1" 2>/dev/null
-  xdotool key Return
-}
+close_box() { xdotool windowactivate --sync "$1" 2>/dev/null; xdotool key Return; }
 
 # "--version" with no copy running, not even a display: printed, status 0, nothing written.
 out=$(env -u DISPLAY "$GREMLOK" --version 2>&1) || fail "--version alone failed: $out"

@@ -1,6 +1,6 @@
 // Command-line rules that are easy to get wrong: which spellings mean what, trimming and
-// unquoting in place (and not at all while a link is up), what the terminal answers, and a
-// hand-over whose sender gives up while the running copy is still busy with it.
+// unquoting in place (and not at all while a link is up), and a hand-over whose sender gives
+// up while the running copy is still busy with it.
 #include "core/CommandLine.h"
 #include "core/modGremlok.h"
 #include "platform/SettingsStore.h"
@@ -9,7 +9,6 @@
 #include "shell/frmMain.h"
 
 #include <QLocalSocket>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -30,7 +29,6 @@ private slots:
         QTest::newRow("--ip=") << "--ip=Host.example" << "/ip:Host.example";
         QTest::newRow("--ip blank") << "--ip  10.0.0.2" << "/ip: 10.0.0.2";
         QTest::newRow("--ipx") << "--ipx" << "--ipx";
-        QTest::newRow("--listen more") << "--listen /ip:x" << "--listen /ip:x";
         // A URL is decoded once: a cached name's own "%20" and "[1]" survive for the installer.
         QTest::newRow("url cache name") << "file:///tmp/Night%2520Ops%5B1%5D.ssz" << "/tmp/Night%20Ops[1].ssz";
         QTest::newRow("url blank") << "FILE:///tmp/My%20Skin.ssz" << "/tmp/My Skin.ssz";
@@ -41,15 +39,6 @@ private slots:
         QFETCH(QString, arg);
         QFETCH(QString, canonical);
         QCOMPARE(CanonicalArgument(arg), canonical);
-    }
-
-    void terminalAnswers()
-    {
-        QCOMPARE(TerminalAnswer(QStringLiteral(" --version ")), QStringLiteral("Gremlok %1\n").arg(Version()));
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(Version()).hasMatch());
-        QVERIFY(TerminalAnswer(QStringLiteral("-h")).contains(QStringLiteral("--ip=HOST")));
-        for (const char* other : {"/listen", "--version /listen", "--help.ssz", ""})
-            QVERIFY2(TerminalAnswer(QString::fromLatin1(other)).isEmpty(), other);
     }
 
     void trimmedUnquotedAnyCaseButNotWhileConnected()
