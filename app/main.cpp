@@ -1,3 +1,4 @@
+#include "core/CommandLine.h"
 #include "core/modGremlok.h"
 #include "platform/AudioOutput.h"
 
@@ -8,6 +9,19 @@
 
 int main(int argc, char* argv[])
 {
+    // "--help" and "--version" are answered on the terminal before anything else: no display,
+    // no tray icon, no running copy is touched.
+    {
+        QStringList words;
+        for (int i = 1; i < argc; ++i)
+            words << QString::fromLocal8Bit(argv[i]);
+        const QString answer = modGremlok::TerminalAnswer(words.join(QLatin1Char(' ')));
+        if (!answer.isEmpty()) {
+            std::fputs(answer.toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+    }
+
     // Without a display there is nothing to show the tray icon on: say so instead of failing
     // somewhere inside the toolkit.
     const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
@@ -26,9 +40,14 @@ int main(int argc, char* argv[])
     args.removeFirst();
     modGremlok::CommandLine = args.join(QLatin1Char(' '));
 
-    if (!modGremlok::Main())
-        return 0;
-    const int status = app.exec();
+    app.setApplicationVersion(modGremlok::Version());
+    if (!modGremlok::Main()) {
+        if (modGremlok::ExitStatus != 0)
+            std::fprintf(stderr, "Gremlok: no running copy answered; the command line was not handled.\n");
+        return modGremlok::ExitStatus;
+    }
+    const int loopStatus = app.exec();
+    const int status = loopStatus != 0 ? loopStatus : modGremlok::ExitStatus;
     // Everything is saved by now (settings are written as they change); do not let a sound
     // server that never answers hold the process for the library's own clean-up.
     if (platform::AudioOutput::ThreadLeftBehind()) {

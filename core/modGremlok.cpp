@@ -64,6 +64,7 @@ bool IsWin98OrLater = false;
 int32_t FightTimerId = 0;
 
 QString CommandLine;
+int ExitStatus = 0;
 
 namespace {
 constexpr int kMaxUserName = 17;
@@ -79,8 +80,9 @@ bool Main()
     // 1. Another copy running: hand it the command line, then end silently.
     auto instance = std::make_unique<platform::SingleInstance>(platform::PrivateRuntimeFolder());
     if (!instance->claim()) {
+        instance.reset();
         if (!CommandLine.trimmed().isEmpty())
-            instance->handOver(CommandLine);
+            ExitStatus = HandOverCommandLine() ? 0 : 1;
         return false;
     }
 
@@ -152,9 +154,13 @@ bool Main()
 
     DialogOpen = false;
     MessageBoxOpen = false;
-    if (!CommandLine.isEmpty()) {
+    if (!CommandLine.trimmed().isEmpty()) {
         QString commandLine = CommandLine;
         ProcessCommandLine(commandLine);
+        // A failed command-line action has run Exit: the settings store and the icon are gone,
+        // and the process ends as soon as the event loop runs.
+        if (!main.SysTray)
+            return true;
     }
 
     if (reg.ReadBool(key, QStringLiteral("QuickHelp"), true, flag) && flag)

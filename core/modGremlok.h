@@ -70,6 +70,9 @@ extern int32_t FightTimerId;
 
 // The command line as the runtime gave it (everything after the program name, one string).
 extern QString CommandLine;
+// The status the process ends with: 1 when a second copy's command line found no running copy
+// to answer it, or when a command-line action failed; 0 otherwise.
+extern int ExitStatus;
 
 // Start-up: runs the whole sequence and returns; the caller then runs the event loop.
 // Returns false when another copy is running and this one must end at once.
@@ -88,7 +91,7 @@ void FightTimerProc();                                 // shell/
 void UpdateTrayStatus();                               // shell/
 void ApplyDifficulty(bool FromPeer);                   // core/Difficulty
 QString DifficultyName();                              // core/Difficulty
-void HandOverCommandLine();                            // core/CommandLine
+bool HandOverCommandLine();                            // core/CommandLine: false when no copy answered
 void ProcessCommandLine(QString& commandLine);         // core/CommandLine
 void PlaceEnemy();                                     // fight/
 void ShowBalloon(const QString& title, const QString& text, int timeoutMs); // net/

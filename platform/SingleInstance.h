@@ -20,8 +20,9 @@ public:
 
     // True when this process is the running copy (lock taken, channel listening).
     bool claim();
-    // From a second copy: deliver the command line and wait for the reply.
-    bool handOver(const QString& commandLine, int timeoutMs = 30000);
+    // From a second copy: deliver the command line and wait for the reply (timeoutMs < 0:
+    // as long as the running copy keeps the connection open). False when no copy answered.
+    bool handOver(const QString& commandLine, int timeoutMs = -1);
 
     // Called in the running copy with each command line handed over; the reply is sent
     // after it returns.

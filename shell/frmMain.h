@@ -106,6 +106,8 @@ public:
 
     // A second copy handed over its command line.
     void cmdProcessMsg_Click();
+    // "/ip:" on the command line: connect to `host` as the initiator (net/).
+    void ConnectFromCommandLine(const QString& host);
 
     // Sends one message to the peer: the text and its terminating NUL.
     void SendPeerMessage(const QString& message);

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# "/ip:" handed to a running copy that listens: listening stops, the tray says "connecting to"
+# the host without its blanks, the connecting window shows, and after the pause the copy dials
+# the "Port" setting of a listener (a plain TCP server here: the peer protocol is not part of
+# this test). While that link is up, command lines are ignored. A running copy that never
+# answers leaves the second copy waiting, and its death makes the second copy fail.
+. "$(dirname "$0")/lib.sh"
+SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+can_connect() { python3 -c "import socket; socket.create_connection(('127.0.0.1', $1), 1).close()" 2>/dev/null; }
+wait_exit() {
+  local end=$(( $(now_ms) + ${2:-5} * 1000 ))
+  while [ "$(now_ms)" -lt "$end" ]; do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
+  return 1
+}
+
+OWN=$(free_port)
+mkdir -p "$(dirname "$INI")"
+printf '[Settings]\nFirstRun=false\nQuickHelp=false\nListen=true\nPort=%s\n' "$OWN" >"$INI"
+start_gremlok
+first=$GREMLOK_PID
+tray_icon_geometry 5 >/dev/null || fail "icon not in the tray"
+wait_trace tray.icon 3 3 || fail "the stored Listen did not make the copy available"
+can_connect "$OWN" || fail "not listening on $OWN"
+
+# The peer: a TCP listener that reports each connection and keeps it open.
+PEER=$(free_port)
+python3 -u - "$PEER" >"$E2E_DIR/peer.log" 2>&1 <<'PY' &
+import socket, sys, time
+srv = socket.socket()
+srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+srv.bind(("127.0.0.1", int(sys.argv[1])))
+srv.listen(4)
+print("listening")
+conns = []
+while True:
+    c, addr = srv.accept()
+    conns.append(c)
+    print("connected", addr[0])
+PY
+peer=$!
+GREMLOK_PIDS+=("$peer")
+for _ in $(seq 100); do grep -q listening "$E2E_DIR/peer.log" && break; sleep 0.05; done
+# "Port" is read when the connection is made: point it at the peer now.
+sed -i "s/^Port=.*/Port=$PEER/" "$INI"
+
+t0=$(now_ms)
+"$GREMLOK" "/ip: 127.0.0.1 " >"$E2E_DIR/second.out" 2>&1 &
+second=$!
+wait_trace tray.tooltip 'Gremlok \(connecting to 127\.0\.0\.1\)' 5 \
+  || fail "tooltip while connecting: $(grep '^tray.tooltip' "$GREMLOK_TRACE" | tail -1)"
+grep -q "^tray.icon	7$" "$GREMLOK_TRACE" || fail "no connecting icon"
+sleep 0.5
+xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1 || fail "no connecting window"
+import -window root "$SHOTS/cmdline_connecting.png" 2>/dev/null
+can_connect "$OWN" && fail "still listening on $OWN while connecting out"
+# The second copy ends once the running copy has dialled, after its pause.
+wait_exit "$second" 15 || fail "the second copy did not end"
+wait "$second" || fail "the second copy exited $?: $(cat "$E2E_DIR/second.out")"
+t1=$(now_ms)
+[ $((t1 - t0)) -ge 4000 ] || fail "the second copy ended after $((t1 - t0)) ms, before the pause was over"
+note "second copy with /ip: ended after $((t1 - t0)) ms"
+end=$(( $(now_ms) + 5000 ))
+until grep -q "^connected 127.0.0.1" "$E2E_DIR/peer.log"; do
+  [ "$(now_ms)" -lt "$end" ] || fail "the peer saw no connection: $(cat "$E2E_DIR/peer.log")"
+  sleep 0.05
+done
+
+# While connected every command line is ignored, without a message.
+icons=$(grep -c '^tray.icon' "$GREMLOK_TRACE")
+cp "$(dirname "$GREMLOK")/Skins/Base Skin.ssz" "$E2E_DIR/Ignored.ssz"
+for arg in /listen "$E2E_DIR/Ignored.ssz" /nonsense; do
+  timeout 10 "$GREMLOK" "$arg" || fail "second copy with $arg exited $?"
+done
+end=$(( $(now_ms) + 1000 ))
+while [ "$(now_ms)" -lt "$end" ]; do
+  [ "$(grep -c '^tray.icon' "$GREMLOK_TRACE")" -eq "$icons" ] || fail "the icon changed while connected"
+  grep -q '^msgbox' "$GREMLOK_TRACE" && fail "a message while connected: $(grep '^msgbox' "$GREMLOK_TRACE")"
+  grep -q '^skin	Ignored' "$GREMLOK_TRACE" && fail "a skin was installed while connected"
+  sleep 0.1
+done
+can_connect "$OWN" && fail "listening again while connected"
+
+# A running copy that does not answer: the second copy waits, and fails when it dies.
+kill -STOP "$first"
+"$GREMLOK" /listen >"$E2E_DIR/second.out" 2>&1 &
+second=$!
+wait_exit "$second" 1 && fail "the second copy ended although nobody answered"
+kill -KILL "$first"
+wait_exit "$second" 5 || fail "the second copy kept waiting after the running copy died"
+wait "$second"
+status=$?
+[ $status -ne 0 ] || fail "the second copy reported success without an answer"
+grep -q "no running copy answered" "$E2E_DIR/second.out" || fail "second copy said: $(cat "$E2E_DIR/second.out")"
+echo "PASS"
