@@ -113,9 +113,10 @@ SkinList ListSkins()
     list.Entries << QLatin1Char('<') + modGremlok::BaseSkinName + QLatin1Char('>');
     QSet<QString> seen;
     for (const QString& folder : SkinPaths::SearchFolders()) {
-        const QStringList files = QDir(folder).entryList(
-            {QStringLiteral("*.") + SkinPaths::Extension}, QDir::Files, QDir::Name);
+        const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         for (const QString& file : files) {
+            if (!SkinPaths::IsPackageFile(file))
+                continue;
             const QString name = file.left(file.size() - 4);
             if (name == modGremlok::BaseSkinName || seen.contains(name))
                 continue;
@@ -140,7 +141,8 @@ bool DeleteSkinPackage(const QString& skinName)
     // Every copy goes, or the list would show the skin again from the other folder.
     bool removed = false;
     for (const QString& folder : SkinPaths::SearchFolders())
-        removed = QFile::remove(folder + skinName + QLatin1Char('.') + SkinPaths::Extension) || removed;
+        for (const QString& package : SkinPaths::PackagesOf(folder, skinName))
+            removed = QFile::remove(package) || removed;
     return removed;
 }
 
