@@ -1,5 +1,6 @@
 #include "fight/frmDesktop.h"
 
+#include "core/Logging.h"
 #include "core/Strings.h"
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
@@ -21,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtEndian>
 
 using namespace modGremlok;
@@ -113,6 +115,8 @@ void frmDesktop::CaptureScreen()
     QImage shot;
     if (screen)
         shot = screen->grabWindow(0).toImage();
+    if (shot.isNull())
+        qCWarning(lcFight) << "The screen could not be captured; the fight shows a black desktop";
     if (shot.format() != QImage::Format_RGB32)
         shot.convertTo(QImage::Format_RGB32);
     // The snapshot is ScreenWidth x ScreenHeight device pixels whatever the grab returned.
@@ -214,6 +218,7 @@ void frmDesktop::ChoosePointer()
                 return;
             }
             // An unreadable skin pointer leaves the pointer as it was for this step.
+            qCWarning(lcFight) << "The skin's pointer" << path << "cannot be read:" << reader.errorString();
             return;
         }
         index = 1;
@@ -300,6 +305,12 @@ void frmDesktop::Form_KeyDown(int KeyCode)
 void frmDesktop::SetTopmost(bool on)
 {
     m_topmost = on;
+    // The stays-on-top state itself, not only the keyboard: the name prompt and Best Times
+    // must be able to come above the frozen desktop. Changed on the native window in place;
+    // setting the widget's flags would unmap and map it again.
+    overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, on));
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, on);
     if (!isVisible())
         return;
     if (on) {
