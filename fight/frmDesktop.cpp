@@ -305,21 +305,29 @@ void frmDesktop::Form_KeyDown(int KeyCode)
 void frmDesktop::SetTopmost(bool on)
 {
     m_topmost = on;
+    if (!on && isVisible()) {
+        releaseKeyboard();
+        // Window managers keep a full-screen window above the others whatever its stays-on-top
+        // state (fluxbox puts it over the panel): the same place and size as a plain window.
+        // First, or leaving full screen would put back the layer it had before.
+        if (isFullScreen()) {
+            m_place = geometry();
+            m_placeRequests = 3;
+            setWindowState(windowState() & ~Qt::WindowFullScreen);
+            setGeometry(m_place);
+        }
+    }
     // The stays-on-top state itself, not only the keyboard: the name prompt and Best Times
     // must be able to come above the frozen desktop. Changed on the native window in place;
     // setting the widget's flags would unmap and map it again.
     overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, on));
     if (QWindow* window = windowHandle())
         window->setFlag(Qt::WindowStaysOnTopHint, on);
-    if (!isVisible())
-        return;
-    if (on) {
+    if (on && isVisible()) {
         raise();
         activateWindow();
         // Escape must reach the fight even when the window manager gives focus elsewhere.
         grabKeyboard();
-    } else {
-        releaseKeyboard();
     }
 }
 
@@ -360,6 +368,17 @@ void frmDesktop::showEvent(QShowEvent* event)
                 grabKeyboard();
             }
         });
+    }
+}
+
+void frmDesktop::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // Leaving full screen, the window manager puts back the place it chose when the window
+    // was mapped (fluxbox moves it clear of its panel): the snapshot must not shift.
+    if (m_placeRequests > 0 && !isFullScreen() && geometry() != m_place) {
+        --m_placeRequests;
+        setGeometry(m_place);
     }
 }
 

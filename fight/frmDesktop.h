@@ -78,6 +78,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void CaptureScreen();
@@ -98,4 +99,8 @@ private:
     bool m_topmost = false;
     bool m_ending = false;
     bool m_unloading = false;
+    // Where the snapshot must stay once the window is no longer full screen, and how many
+    // more times a window manager that moves it elsewhere is asked to put it back.
+    QRect m_place;
+    int m_placeRequests = 0;
 };

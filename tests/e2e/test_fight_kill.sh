@@ -47,7 +47,12 @@ T=$(grep '^killtime' "$GREMLOK_TRACE" | tail -1 | cut -f2)
 note "kill time $T ms"
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Congratulations$' >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool search --onlyvisible --name '^Congratulations$' >/dev/null || fail "no name prompt"
+# The frozen desktop no longer stays above everything while the prompt is up.
+for w in $(xdotool search --onlyvisible --name '^Gremlok$'); do
+  xprop -id "$w" _NET_WM_STATE | grep -q ABOVE && fail "the frozen desktop stays on top during the name prompt"
+done
 sleep 0.3
+import -window root "$SHOTS/name_prompt.png"
 xdotool key ctrl+a
 xdotool type --delay 30 'Tester'
 xdotool key Return
