@@ -94,6 +94,13 @@ InstallResult InstallSkinPackage(const QString& arg)
 
     // The extension is taken to be three letters whatever it is, as the list does.
     modGremlok::Skin = fileName.left(std::max(0, int(fileName.size()) - 4));
+    // One package per skin and folder: an older one whose extension differs only in letter
+    // case would be found before the new one (where names ignore case, the copy replaces it).
+    if (SkinPaths::IsPackageFile(fileName)) {
+        for (const QString& other : SkinPaths::PackagesOf(folder, modGremlok::Skin))
+            if (other != target)
+                QFile::remove(other);
+    }
     modGremlok::LoadSkin();   // loads the new sheet into the enemy that exists
     reloadSoundBuffers();
     if (CloseOptionsDialog)

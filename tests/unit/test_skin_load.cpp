@@ -245,10 +245,13 @@ private slots:
         QCOMPARE(int(gEnemy->SpriteWidth), 50);
         QVERIFY(SkinManagement::DeleteSkinPackage(QStringLiteral("Night")));
         QVERIFY(!QFile::exists(programSkins() + QStringLiteral("Night.SSZ")));
+        // Installed over an older, broken "Day.ssz": the new package is the one loaded.
+        QVERIFY(skinkit::writeFile(programSkins() + QStringLiteral("Day.ssz"), "not a zip"));
         QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("Day.Ssz")));
         QCOMPARE(install(elsewhere() + QStringLiteral("Day.Ssz")), InstallOutcome::Installed);
         QCOMPARE(Skin, QStringLiteral("Day"));
         QCOMPARE(int(gEnemy->SpriteWidth), 50);
+        QCOMPARE(SkinManagement::ListSkins().Entries.size(), 2);
     }
 
     void listDeleteAndApply()
