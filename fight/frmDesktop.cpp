@@ -371,15 +371,26 @@ void frmDesktop::showEvent(QShowEvent* event)
     }
 }
 
-void frmDesktop::moveEvent(QMoveEvent* event)
+void frmDesktop::KeepPlace()
 {
-    QWidget::moveEvent(event);
     // Leaving full screen, the window manager puts back the place it chose when the window
     // was mapped (fluxbox moves it clear of its panel): the snapshot must not shift.
     if (m_placeRequests > 0 && !isFullScreen() && geometry() != m_place) {
         --m_placeRequests;
         setGeometry(m_place);
     }
+}
+
+void frmDesktop::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    KeepPlace();
+}
+
+void frmDesktop::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    KeepPlace();
 }
 
 void frmDesktop::closeEvent(QCloseEvent* event)

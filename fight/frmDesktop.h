@@ -79,6 +79,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CaptureScreen();
@@ -86,6 +87,7 @@ private:
     void StartClock(quint64 timestamp);
     ClockReading ReadClock(quint64 timestamp) const;
     void SetTopmost(bool on);
+    void KeepPlace();
     void Shoot(const QPoint& p, quint64 timestamp);
     QPoint ToDevice(const QPointF& logical) const;
     static bool Linked();
