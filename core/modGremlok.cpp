@@ -1,4 +1,5 @@
 #include "core/modGremlok.h"
+#include "core/Logging.h"
 #include "core/Strings.h"
 
 #include "dialogs/frmTip.h"
@@ -68,6 +69,7 @@ int ExitStatus = 0;
 
 namespace {
 constexpr int kMaxUserName = 17;
+constexpr int16_t kDefaultAnimationSpeed = 45;
 }
 
 QString ProgramFolder()
@@ -137,12 +139,25 @@ bool Main()
     }
     reg.ReadString(key, QStringLiteral("Nickname"), QString(), Nickname);
 
-    if (reg.ReadInt16(key, QStringLiteral("AnimationSpeed"), 45, AnimationSpeed)) {
-        main.tmrAnimAttack->setInterval(AnimationSpeed);
-        main.tmrAnimDie->setInterval(AnimationSpeed);
+    // A timer of 0 ms never ticks here: the enemy would stand still and a death animation
+    // would never end (and a fight cannot be closed while it runs). Below 1 counts as 1, as
+    // the difficulty intervals do; a value that does not convert as the default.
+    if (!reg.ReadInt16(key, QStringLiteral("AnimationSpeed"), kDefaultAnimationSpeed, AnimationSpeed)) {
+        qCWarning(lcCore) << "AnimationSpeed does not convert; using" << kDefaultAnimationSpeed;
+        AnimationSpeed = kDefaultAnimationSpeed;
+    } else if (AnimationSpeed < 1) {
+        qCWarning(lcCore) << "AnimationSpeed" << AnimationSpeed << "would stop the animation; using 1";
+        AnimationSpeed = 1;
     }
-    if (reg.ReadByte(key, QStringLiteral("Difficulty"), 1, Difficulty))
-        ApplyDifficulty(false);
+    main.tmrAnimAttack->setInterval(AnimationSpeed);
+    main.tmrAnimDie->setInterval(AnimationSpeed);
+    // An unknown level would show one level's check mark while fights play another, and be
+    // written back at exit: the default level instead, with its check mark.
+    if (!reg.ReadByte(key, QStringLiteral("Difficulty"), 1, Difficulty) || Difficulty < 1 || Difficulty > 4) {
+        qCWarning(lcCore) << "Difficulty is not a level from 1 to 4; using beginner";
+        Difficulty = 1;
+    }
+    ApplyDifficulty(false);
 
     main.tmrSysTrayLeftButton->setInterval(platform::SysInfo::DoubleClickTime());
     main.SysTray->setEnabled(true);
@@ -169,9 +184,15 @@ bool Main()
 
     // 22. The best-times table exists from the first start on.
     const int32_t scores = reg.OpenKey(platform::HKEY_CURRENT_USER, ScoresKey, 0);
-    if (reg.ReadFloat(scores, QStringLiteral("Score5"), -1.0f, SlowestBestTime)
-        && SlowestBestTime == -1.0f)
+    if (!reg.ReadFloat(scores, QStringLiteral("Score5"), -1.0f, SlowestBestTime)) {
+        // Left at 0, no kill would ever enter the table again. The sort already takes an
+        // unreadable score as the default table's time; so does the threshold. The table
+        // itself stays: its other entries may be good.
+        qCWarning(lcCore) << "The fifth best time does not convert; it counts as 999999";
+        SlowestBestTime = 999999.0f;
+    } else if (SlowestBestTime == -1.0f) {
         InitBestTimes();
+    }
     reg.CloseKey(scores);
     return true;
 }

@@ -71,6 +71,16 @@ void Enemy::DrawAttackSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t x
                (Frame - 1) * SpriteWidth, 0);
 }
 
+bool Enemy::IsSpritePixel(bool deathRow, int Frame, int x, int y) const
+{
+    const int frames = deathRow ? NumDieSprites : NumAttackSprites;
+    if (!Loaded() || Frame < 1 || Frame > frames || x < 0 || y < 0 || x >= SpriteWidth || y >= SpriteHeight)
+        return false;
+    const QPoint p((Frame - 1) * SpriteWidth + x, (deathRow ? SpriteHeight : 0) + y);
+    // The mask is black where the sprite is.
+    return m_sheetMask.valid(p) && (m_sheetMask.pixel(p) & 0x00FFFFFFu) == 0;
+}
+
 bool Enemy::LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumDie, uint32_t clrMask)
 {
     // On any failure the enemy is left without a sheet, and draws nothing.

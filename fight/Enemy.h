@@ -26,6 +26,9 @@ public:
     bool LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumDie, uint32_t clrMask);
 
     bool Loaded() const { return !m_sheetImage.isNull(); }
+    // Is (x, y) of the given frame (1-based) a sprite pixel, not a transparent one? False
+    // outside the frame, for a frame the row does not have, and without a sheet.
+    bool IsSpritePixel(bool deathRow, int Frame, int x, int y) const;
 
 private:
     void DrawSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest,

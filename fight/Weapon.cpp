@@ -149,8 +149,13 @@ void Weapon::FireMiss(DrawTarget& DestForm, int32_t x, int32_t y)
     DestForm.Flush(QRect(left, top, m_holeWidth, m_holeHeight));
     m_bulletsLeft = uint8_t(n - 1);
 
-    if (QCoreApplication::instance())
-        QTimer::singleShot(HoleDelayMs, Qt::PreciseTimer, QCoreApplication::instance(), &HoleTimerProc);
+    // The settle timer belongs to the fight window it draws on and goes with it: left over, it
+    // would settle a splat of the next fight too early and leave that fight's own unsettled.
+    QObject* fight = dynamic_cast<QObject*>(&DestForm);
+    if (!fight)
+        fight = QCoreApplication::instance();
+    if (fight)
+        QTimer::singleShot(HoleDelayMs, Qt::PreciseTimer, fight, &HoleTimerProc);
 }
 
 void Weapon::DrawHole(DrawTarget& DestForm)

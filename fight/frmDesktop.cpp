@@ -1,5 +1,6 @@
 #include "fight/frmDesktop.h"
 
+#include "core/Logging.h"
 #include "core/Strings.h"
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
@@ -21,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtEndian>
 
 using namespace modGremlok;
@@ -113,6 +115,8 @@ void frmDesktop::CaptureScreen()
     QImage shot;
     if (screen)
         shot = screen->grabWindow(0).toImage();
+    if (shot.isNull())
+        qCWarning(lcFight) << "The screen could not be captured; the fight shows a black desktop";
     if (shot.format() != QImage::Format_RGB32)
         shot.convertTo(QImage::Format_RGB32);
     // The snapshot is ScreenWidth x ScreenHeight device pixels whatever the grab returned.
@@ -214,6 +218,7 @@ void frmDesktop::ChoosePointer()
                 return;
             }
             // An unreadable skin pointer leaves the pointer as it was for this step.
+            qCWarning(lcFight) << "The skin's pointer" << path << "cannot be read:" << reader.errorString();
             return;
         }
         index = 1;
@@ -300,15 +305,29 @@ void frmDesktop::Form_KeyDown(int KeyCode)
 void frmDesktop::SetTopmost(bool on)
 {
     m_topmost = on;
-    if (!isVisible())
-        return;
-    if (on) {
+    if (!on && isVisible()) {
+        releaseKeyboard();
+        // Window managers keep a full-screen window above the others whatever its stays-on-top
+        // state (fluxbox puts it over the panel): the same place and size as a plain window.
+        // First, or leaving full screen would put back the layer it had before.
+        if (isFullScreen()) {
+            m_place = geometry();
+            m_placeRequests = 3;
+            setWindowState(windowState() & ~Qt::WindowFullScreen);
+            setGeometry(m_place);
+        }
+    }
+    // The stays-on-top state itself, not only the keyboard: the name prompt and Best Times
+    // must be able to come above the frozen desktop. Changed on the native window in place;
+    // setting the widget's flags would unmap and map it again.
+    overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, on));
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, on);
+    if (on && isVisible()) {
         raise();
         activateWindow();
         // Escape must reach the fight even when the window manager gives focus elsewhere.
         grabKeyboard();
-    } else {
-        releaseKeyboard();
     }
 }
 
@@ -350,6 +369,28 @@ void frmDesktop::showEvent(QShowEvent* event)
             }
         });
     }
+}
+
+void frmDesktop::KeepPlace()
+{
+    // Leaving full screen, the window manager puts back the place it chose when the window
+    // was mapped (fluxbox moves it clear of its panel): the snapshot must not shift.
+    if (m_placeRequests > 0 && !isFullScreen() && geometry() != m_place) {
+        --m_placeRequests;
+        setGeometry(m_place);
+    }
+}
+
+void frmDesktop::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    KeepPlace();
+}
+
+void frmDesktop::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    KeepPlace();
 }
 
 void frmDesktop::closeEvent(QCloseEvent* event)

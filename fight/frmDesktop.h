@@ -78,6 +78,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CaptureScreen();
@@ -85,6 +87,7 @@ private:
     void StartClock(quint64 timestamp);
     ClockReading ReadClock(quint64 timestamp) const;
     void SetTopmost(bool on);
+    void KeepPlace();
     void Shoot(const QPoint& p, quint64 timestamp);
     QPoint ToDevice(const QPointF& logical) const;
     static bool Linked();
@@ -98,4 +101,8 @@ private:
     bool m_topmost = false;
     bool m_ending = false;
     bool m_unloading = false;
+    // Where the snapshot must stay once the window is no longer full screen, and how many
+    // more times a window manager that moves it elsewhere is asked to put it back.
+    QRect m_place;
+    int m_placeRequests = 0;
 };

@@ -9,6 +9,8 @@
 #include "shell/frmMain.h"
 #include "sound/SoundEffects.h"
 
+#include <algorithm>
+
 using namespace modGremlok;
 
 frmDesktop::ClockReading frmDesktop::ReadClock(quint64 timestamp) const
@@ -52,7 +54,8 @@ void frmDesktop::Form_MouseDown(int Button, int /*Shift*/, int X, int Y, quint64
 
 bool frmDesktop::IsEnemyPixel(const QPoint& p) const
 {
-    const QImage& patch = frmMain::instance().picDesktop;
+    frmMain& m = frmMain::instance();
+    const QImage& patch = m.picDesktop;
     const Enemy& enemy = *gEnemy;
     const QPoint inPatch(p.x() - EnemyX, p.y() - EnemyY);
     // The hit box reaches one pixel past the frame on the right and at the bottom; no sprite
@@ -60,6 +63,16 @@ bool frmDesktop::IsEnemyPixel(const QPoint& p) const
     if (inPatch.x() < 0 || inPatch.y() < 0 || inPatch.x() >= enemy.SpriteWidth
         || inPatch.y() >= enemy.SpriteHeight || !patch.valid(inPatch) || !m_screen.valid(p))
         return false;
+    // Only the enemy itself: a splat or hole that a miss beside the frame left over its
+    // transparent part differs from the desktop too. The frame on screen is the death row's
+    // once it has drawn one, else the attack row's (frame 1 from the set-up on, the last one
+    // once the attack has run out).
+    const int dying = m.tmrAnimDie->Tag.toInt();
+    const int frame = dying > 0 ? std::min(dying, int(enemy.NumDieSprites))
+                                : std::clamp(m.tmrAnimAttack->Tag.toInt(), 1, std::max(1, int(enemy.NumAttackSprites)));
+    if (!enemy.IsSpritePixel(dying > 0, frame, inPatch.x(), inPatch.y()))
+        return false;
+    // A sprite pixel of exactly the desktop's colour under it does not show.
     const QRgb shown = m_screen.pixel(p) & 0x00FFFFFFu;
     const QRgb under = patch.pixel(inPatch) & 0x00FFFFFFu;
     return shown != under;

@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "core/Logging.h"
+
 #include <QFile>
 #include <QSettings>
 #include <cmath>
@@ -191,8 +193,10 @@ bool readRanged(SettingsStore& s, int32_t key, const QString& name, qint64 def, 
         return false;
     bool ok = false;
     const qint64 n = SettingsStore::toInteger(v, ok);
-    if (!ok || n < lo || n > hi)
+    if (!ok || n < lo || n > hi) {
+        qCWarning(lcCore) << "Setting" << name << "=" << v.toString() << "is not a number from" << lo << "to" << hi;
         return false;
+    }
     out = Int(n);
     return true;
 }
@@ -207,6 +211,8 @@ bool SettingsStore::ReadBool(int32_t key, const QString& name, bool def, bool& o
     const bool b = toBool(v, ok);
     if (ok)
         out = b;
+    else
+        qCWarning(lcCore) << "Setting" << name << "=" << v.toString() << "is not true or false";
     return ok;
 }
 
@@ -237,6 +243,8 @@ bool SettingsStore::ReadFloat(int32_t key, const QString& name, float def, float
         ok = true;
     if (ok)
         out = f;
+    else
+        qCWarning(lcCore) << "Setting" << name << "=" << v.toString() << "is not a number";
     return ok;
 }
 

@@ -1,6 +1,7 @@
 #include "skins/SkinIni.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QList>
 
 namespace {
@@ -12,15 +13,20 @@ constexpr qint64 MaxFileBytes = 64 * 1024;
 SkinIni::SkinIni(const QString& path)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        m_text = file.read(MaxFileBytes);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray raw = file.read(MaxFileBytes);
+    // Windows editors save with a byte-order mark, Notepad's "Unicode" as UTF-16; the mark
+    // says which. Without one the text is UTF-8. The decoder drops the mark itself.
+    QStringDecoder decoder(QStringConverter::encodingForData(raw).value_or(QStringConverter::Utf8));
+    m_text = decoder(raw);
 }
 
 bool SkinIni::find(const QString& key, QString& value) const
 {
     bool inSection = false;
-    for (const QByteArray& rawLine : m_text.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
+    for (const QStringView rawLine : QStringView(m_text).split(QLatin1Char('\n'))) {
+        const QString line = rawLine.trimmed().toString();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {

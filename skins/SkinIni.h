@@ -2,7 +2,7 @@
 // Reads a skin's "skin.ini" the way the Windows profile calls read it: section and key names
 // without regard to case, the first matching key wins, values trimmed of blanks and of one
 // pair of surrounding quotes, text values cut to 127 characters. The text is read as UTF-8,
-// the encoding of file names here.
+// the encoding of file names here, or as the byte-order mark in front of it says.
 #include <QString>
 #include <cstdint>
 
@@ -30,5 +30,5 @@ public:
 
 private:
     bool find(const QString& key, QString& value) const;
-    QByteArray m_text;
+    QString m_text;
 };

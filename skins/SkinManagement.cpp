@@ -94,6 +94,13 @@ InstallResult InstallSkinPackage(const QString& arg)
 
     // The extension is taken to be three letters whatever it is, as the list does.
     modGremlok::Skin = fileName.left(std::max(0, int(fileName.size()) - 4));
+    // One package per skin and folder: an older one whose extension differs only in letter
+    // case would be found before the new one (where names ignore case, the copy replaces it).
+    if (SkinPaths::IsPackageFile(fileName)) {
+        for (const QString& other : SkinPaths::PackagesOf(folder, modGremlok::Skin))
+            if (other != target)
+                QFile::remove(other);
+    }
     modGremlok::LoadSkin();   // loads the new sheet into the enemy that exists
     reloadSoundBuffers();
     if (CloseOptionsDialog)
@@ -113,9 +120,10 @@ SkinList ListSkins()
     list.Entries << QLatin1Char('<') + modGremlok::BaseSkinName + QLatin1Char('>');
     QSet<QString> seen;
     for (const QString& folder : SkinPaths::SearchFolders()) {
-        const QStringList files = QDir(folder).entryList(
-            {QStringLiteral("*.") + SkinPaths::Extension}, QDir::Files, QDir::Name);
+        const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         for (const QString& file : files) {
+            if (!SkinPaths::IsPackageFile(file))
+                continue;
             const QString name = file.left(file.size() - 4);
             if (name == modGremlok::BaseSkinName || seen.contains(name))
                 continue;
@@ -140,7 +148,8 @@ bool DeleteSkinPackage(const QString& skinName)
     // Every copy goes, or the list would show the skin again from the other folder.
     bool removed = false;
     for (const QString& folder : SkinPaths::SearchFolders())
-        removed = QFile::remove(folder + skinName + QLatin1Char('.') + SkinPaths::Extension) || removed;
+        for (const QString& package : SkinPaths::PackagesOf(folder, skinName))
+            removed = QFile::remove(package) || removed;
     return removed;
 }
 

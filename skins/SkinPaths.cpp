@@ -65,14 +65,36 @@ bool IsPlainName(const QString& name)
         && !name.contains(QChar(0));
 }
 
+bool IsPackageFile(const QString& fileName)
+{
+    return fileName.size() > Extension.size() + 1
+        && fileName.endsWith(QLatin1Char('.') + Extension, Qt::CaseInsensitive);
+}
+
+QStringList PackagesOf(const QString& folder, const QString& skinName)
+{
+    QStringList found;
+    if (!IsPlainName(skinName))
+        return found;
+    const QString exact = skinName + QLatin1Char('.') + Extension;
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& file : files) {
+        if (file.size() != exact.size() || !IsPackageFile(file) || !file.startsWith(skinName))
+            continue;
+        if (file == exact)
+            found.prepend(folder + file);
+        else
+            found.append(folder + file);
+    }
+    return found;
+}
+
 QString FindPackage(const QString& skinName)
 {
-    if (!IsPlainName(skinName))
-        return QString();
     for (const QString& folder : SearchFolders()) {
-        const QString path = folder + skinName + QLatin1Char('.') + Extension;
-        if (QFileInfo(path).isFile())
-            return path;
+        const QStringList packages = PackagesOf(folder, skinName);
+        if (!packages.isEmpty())
+            return packages.first();
     }
     return QString();
 }

@@ -21,6 +21,12 @@ QStringList SearchFolders();
 
 // A name that can only mean a file right inside a folder: no separators, not "." or "..".
 bool IsPlainName(const QString& name);
+// A package's file name: a name, then the extension in any letter case (packages made on
+// Windows often come as "Night.SSZ").
+bool IsPackageFile(const QString& fileName);
+// The packages of a skin in one folder, the one spelt ".ssz" first; none when the name is not
+// a plain name. The skin's name itself is compared exactly.
+QStringList PackagesOf(const QString& folder, const QString& skinName);
 // The package of a skin, from the first folder that has it; empty when none has or the name
 // is not a plain name.
 QString FindPackage(const QString& skinName);

@@ -1,5 +1,6 @@
 #include "sound/SoundEffects.h"
 
+#include "core/Logging.h"
 #include "core/modGremlok.h"
 #include "platform/AudioOutput.h"
 #include "platform/SettingsStore.h"
@@ -63,6 +64,7 @@ SoundEffects::SoundEffects() : d(new Impl)
     // Qt refused a file the header check accepted: the simple path takes over, as after any
     // failed load.
     d->output->onPreloadFailed = [this] {
+        qCWarning(lcSound) << "The sound server refused a preloaded fight sound; playing them the simple way";
         d->release();
         d->supported = false;
         platform::Trace("sound.path", "simple");
@@ -123,11 +125,16 @@ void SoundEffects::Impl::load()
     // No output device, or a file that is missing, unreadable or not a playable wave: all fight
     // sounds go the simple way.
     bool ok = !disabled && output->OutputCount() > 0;
+    if (!ok)
+        qCWarning(lcSound) << "No audio output; fight sounds are not preloaded";
     QStringList files;
     for (size_t i = 0; ok && i < kLoadOrder.size(); ++i) {
         const QString path = modGremlok::SkinFolder + kSoundFile[size_t(kLoadOrder[i])];
         platform::AudioWaveFile wave;
-        ok = platform::AudioWaveFile::Probe(path, wave);
+        QString why;
+        ok = platform::AudioWaveFile::Probe(path, wave, &why);
+        if (!ok)
+            qCWarning(lcSound) << "Not a playable wave file:" << path << why << "- fight sounds are played the simple way";
         files << path;
     }
     supported = ok;

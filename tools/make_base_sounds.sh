@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the six fight sounds of the base skin into resources/skins/base/: short, punchy,
-# normalised to -1 dBFS, 16-bit PCM, mono, 44100 Hz. Needs sox. Run from anywhere.
+# normalised to -6 dBFS, 16-bit PCM, mono, 44100 Hz. Needs sox. Run from anywhere.
 set -euo pipefail
 out="$(cd "$(dirname "$0")/.." && pwd)/resources/skins/base"
 mkdir -p "$out"
@@ -8,7 +8,7 @@ gen() { # name, then the sox effects chain
     local name=$1; shift
     # Two passes: shape the sound with plenty of headroom, then normalise the result.
     sox -r 44100 -c 1 -n -b 32 -e floating-point "$tmp/$name" "$@"
-    sox "$tmp/$name" -b 16 -e signed-integer "$out/$name" gain -n -1
+    sox "$tmp/$name" -b 16 -e signed-integer "$out/$name" gain -n -6
 }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

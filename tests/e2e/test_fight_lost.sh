@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # The enemy wins: nobody shoots, the attack runs to its last frame, the screen flashes red
 # (only the red of every pixel stays), shots after that are ignored, no kill time is taken,
-# and the idle timer closes the fight by itself.
+# and the idle timer closes the fight by itself. An animation speed of 0 still attacks, and a
+# chosen skin whose package lacks the sheet it names fights with the base enemy.
 . "$(dirname "$0")/fight_lib.sh"
 
-start_fight_program AnimationSpeed=60 Blood=true AutoUnload=true AutoUnloadTime=2
+export XDG_DATA_HOME="$E2E_DIR/data"
+mkdir -p "$E2E_DIR/pack" "$XDG_DATA_HOME/Gremlok/Skins"
+printf '[Skin]\r\nSprites=missing.gif\r\n' >"$E2E_DIR/pack/skin.ini"
+(cd "$E2E_DIR/pack" && zip -q "$XDG_DATA_HOME/Gremlok/Skins/Broken.ssz" skin.ini)
+start_fight_program AnimationSpeed=0 Blood=true AutoUnload=true AutoUnloadTime=2 Skin=Broken
 fight_now || fail "no fight from the left menu"
+[ "$(grep '^skin' "$GREMLOK_TRACE" | tail -1 | cut -f2)" = "Base Skin 100x100 loaded" ] && [ "$EW $EH" = "100 100" ] \
+  || fail "not the base enemy: $(grep '^skin' "$GREMLOK_TRACE" | tail -1), ${EW}x$EH"
 sleep 0.3
 # A point of plain desktop well away from the enemy.
 PX=40; PY=40

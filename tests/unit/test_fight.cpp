@@ -9,7 +9,10 @@
 #include "shell/frmMain.h"
 #include "skins/modSkinZip.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 using namespace modGremlok;
 namespace R = platform::Raster;
@@ -17,25 +20,28 @@ namespace R = platform::Raster;
 namespace {
 constexpr int kEX = 100, kEY = 120, kSW = 40, kSH = 30;
 
-// Puts the enemy at a known place with a known look: a solid block in the middle of its
-// frame, the rest transparent.
+// Puts the enemy at a known place, over a grey desktop, with a known look: a green block in
+// the middle of every frame, the rest transparent.
 frmDesktop& startFight(int frames = 8)
 {
     Enemy& e = *gEnemy;
-    e.SpriteWidth = kSW;
-    e.SpriteHeight = kSH;
-    e.NumAttackSprites = uint8_t(frames);
-    e.NumDieSprites = 4;
+    QImage sheet(kSW * std::max(frames, 4), kSH * 2, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    for (int x = 10; x < sheet.width(); x += kSW)
+        for (int y : {10, kSH + 10})
+            R::Fill(sheet, QRect(x, y, 10, 10), qRgb(20, 160, 60));
+    const QString path = qEnvironmentVariable("GREMLOK_TEST_DIR", "/tmp") + "/sheet.png";
+    sheet.save(path);
+    e.LoadSprites(path, uint8_t(frames), 4, 0xFFFFFF);
     frmDesktop& f = frmDesktop::instance();
     f.Show();
     frmMain& m = frmMain::instance();
+    R::Copy(f.Surface(), EnemyX, EnemyY, m.picDesktop, 0, 0, kSW, kSH);   // the one set-up placed
     EnemyX = kEX;
     EnemyY = kEY;
+    R::Fill(f.Surface(), QRect(kEX - 30, kEY - 30, kSW + 60, kSH + 60), qRgb(90, 90, 90));
     R::Copy(m.picDesktop, 0, 0, f.Surface(), kEX, kEY, kSW, kSH);
-    // The "sprite": every pixel of the block differs from the desktop under it.
-    for (int y = kEY + 10; y < kEY + 20; ++y)
-        for (int x = kEX + 10; x < kEX + 20; ++x)
-            f.Surface().setPixel(x, y, (f.Surface().pixel(x, y) ^ 0x00FFFFFFu) | 0xFF000000u);
+    e.DrawAttackSprite(f.Surface(), m.picDesktop, kEX, kEY, 1);
     return f;
 }
 
@@ -160,6 +166,65 @@ private slots:
         QVERIFY(!m.tmrAnimDie->Enabled());
     }
 
+    // A mark a miss outside the box left over the frame is no part of the enemy, before and
+    // after its splat settles into a hole.
+    void aMissMarkOverTheFrameIsNoHit_data()
+    {
+        QTest::addColumn<bool>("settled");
+        QTest::newRow("splat") << false;
+        QTest::newRow("hole") << true;
+    }
+    void aMissMarkOverTheFrameIsNoHit()
+    {
+        QFETCH(bool, settled);
+        frmDesktop& f = startFight();
+        const QPoint mark(kEX + kSW - 1, kEY + 15);
+        clickAt(f, kEX + kSW + 1, kEY + 15);
+        if (settled)
+            QTRY_COMPARE(int(gWeapon->HolesSettled()), 1);
+        QVERIFY(f.ScreenImage().pixel(mark) != frmMain::instance().picDesktop.pixel(mark - QPoint(kEX, kEY)));
+        clickAt(f, mark.x(), mark.y());
+        QVERIFY(gEnemy->Alive);
+        QCOMPARE(int(gWeapon->HitCount()), 0);
+        // The enemy itself is still hit.
+        clickAt(f, kEX + 15, kEY + 15);
+        QVERIFY(!gEnemy->Alive);
+    }
+
+    // The name prompt and Best Times come up over a desktop that no longer stays on top.
+    void theFrozenDesktopStepsDownForTheNamePrompt()
+    {
+        frmDesktop& f = startFight();
+        clickAt(f, kEX + 15, kEY + 15);
+        frmMain::instance().tmrAnimDie->setEnabled(false);
+        QStringList seen;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                seen << w->windowTitle() + ((f.windowFlags() | f.windowHandle()->flags()) & Qt::WindowStaysOnTopHint ? " on top" : "");
+                w->close();
+            }
+        });
+        closer.start(20);
+        f.EndFight();
+        QCOMPARE(seen, QStringList({"Congratulations", "Gremlok Best Times"}));
+    }
+
+    // A splat's settle timer belongs to its fight: one pending when the fight closes must not
+    // settle anything in the next, whose own splats then settle as they should.
+    void aSettleTimerDiesWithItsFight()
+    {
+        clickAt(startFight(), 500, 500);
+        frmDesktop::existing()->EndFight();
+        frmDesktop::release();
+        frmDesktop& next = startFight();
+        QTest::qWait(3 * Weapon::HoleDelayMs);
+        QCOMPARE(int(gWeapon->HolesSettled()), 0);
+        clickAt(next, 600, 500);
+        QTRY_COMPARE(int(gWeapon->HolesSettled()), 1);
+        QVERIFY(gWeapon->Slot(6).Patch.isNull());
+    }
+
     void seventhClickOnlyClicks()
     {
         frmDesktop& f = startFight();
@@ -213,6 +278,8 @@ private slots:
         frmMain& m = frmMain::instance();
         for (int y = 0; y < ScreenHeight; y += 8)   // stripes, so that sliding blocks show
             R::Fill(f.Surface(), QRect(0, y, ScreenWidth, 4), qRgb(y % 256, 80, 200));
+        R::Copy(m.picDesktop, 0, 0, f.Surface(), kEX, kEY, kSW, kSH);
+        gEnemy->DrawAttackSprite(f.Surface(), m.picDesktop, kEX, kEY, 1);
         const QImage shown = f.ScreenImage().copy();
         m.tmrAnimAttack_Timer();
         QVERIFY(!PlayerAlive);

@@ -46,6 +46,29 @@ private slots:
         QCOMPARE(iniWith("[Skin]\nSprites=\xc3\xa9t\xc3\xa9.gif\n").Sprites(), QString::fromUtf8("\xc3\xa9t\xc3\xa9.gif"));
     }
 
+    // Windows editors put a byte-order mark in front; the section must still be found.
+    void byteOrderMarks_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        const QString text = QStringLiteral("[Skin]\r\nNumAttackFrames=3\r\nSprites=\u00e9t\u00e9.gif\r\n");
+        QTest::newRow("none") << text.toUtf8();
+        QTest::newRow("UTF-8") << "\xEF\xBB\xBF" + text.toUtf8();
+        QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+        for (const QChar c : text) {
+            le += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+            be += char(c.unicode() >> 8) + QByteArray(1, char(c.unicode() & 0xFF));
+        }
+        QTest::newRow("UTF-16 little-endian") << le;
+        QTest::newRow("UTF-16 big-endian") << be;
+    }
+    void byteOrderMarks()
+    {
+        QFETCH(QByteArray, file);
+        const SkinIni ini = iniWith(file);
+        QCOMPARE(int(ini.NumAttackFrames()), 3);
+        QCOMPARE(ini.Sprites(), QString::fromUtf8("\xc3\xa9t\xc3\xa9.gif"));
+    }
+
     void maskColorText_data()
     {
         QTest::addColumn<QString>("text");

@@ -10,6 +10,7 @@
 #include "test_skin_kit.h"
 
 #include <QBuffer>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QtTest>
 
@@ -18,9 +19,9 @@ using SkinManagement::InstallOutcome;
 
 namespace {
 // A 200 x 100 sheet for 4 + 2 frames (50 x 50 each): a red body on magenta.
-QByteArray smallSheet()
+QByteArray smallSheet(const QSize& size = QSize(200, 100))
 {
-    QImage sheet(200, 100, QImage::Format_RGB32);
+    QImage sheet(size, QImage::Format_RGB32);
     sheet.fill(qRgb(255, 0, 255));
     QPainter(&sheet).fillRect(10, 10, 30, 30, QColor(220, 0, 0));
     QBuffer buffer;
@@ -124,6 +125,11 @@ private slots:
         QTest::newRow("path traversal and a bomb") << 1;
         QTest::newRow("fails after replacing base files") << 2;
         QTest::newRow("name leaving the Skins folder") << 3;
+        // Packages that unpack, but whose sheet cannot be used.
+        QTest::newRow("sheet missing") << 4;
+        QTest::newRow("sheet too narrow for its frames") << 5;
+        QTest::newRow("sheet named outside the folder") << 6;
+        QTest::newRow("sheet over the size limit") << 7;
     }
     void baseSkinChosenOrFallenBackTo()
     {
@@ -142,6 +148,15 @@ private slots:
         } else if (kind == 3) {
             QVERIFY(makeSmallSkin(m_root + QStringLiteral("/outside.ssz")));
             Skin = QStringLiteral("../../outside");
+        } else if (kind >= 4) {
+            const QSize size[] = {{}, {2, 100}, {200, 100}, {9000, 2}};
+            skinkit::Entries entries = {{QStringLiteral("skin.ini"), smallIni("#FF00FF", kind == 6 ? "../small.png" : "small.png")}};
+            if (kind > 4)
+                entries.append({QStringLiteral("small.png"), smallSheet(size[kind - 4])});
+            QVERIFY(skinkit::writeZip(path, entries));
+            // Said in the log, once its category is on.
+            QLoggingCategory::setFilterRules(QStringLiteral("gremlok.skins.warning=true"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("\"Bad\" cannot be played; using the base skin")));
         }
         LoadSkin();
         verifyBaseSkinInUse();   // the leftover of an earlier skin is gone too
@@ -217,6 +232,26 @@ private slots:
         QCOMPARE(Skin, QStringLiteral("Solo"));
         QCOMPARE(int(gEnemy->SpriteWidth), 50);
         QCOMPARE(SkinManagement::ListSkins().Entries, QStringList({QStringLiteral("<Base Skin>"), QStringLiteral("Solo")}));
+    }
+
+    // "Night.SSZ" is the package of the skin Night wherever a package is looked for.
+    void extensionInAnyCase()
+    {
+        QVERIFY(makeSmallSkin(programSkins() + QStringLiteral("Night.SSZ")));
+        QCOMPARE(SkinManagement::ListSkins().Entries, QStringList({QStringLiteral("<Base Skin>"), QStringLiteral("Night")}));
+        Skin = QStringLiteral("Night");
+        LoadSkin();
+        QCOMPARE(Skin, QStringLiteral("Night"));
+        QCOMPARE(int(gEnemy->SpriteWidth), 50);
+        QVERIFY(SkinManagement::DeleteSkinPackage(QStringLiteral("Night")));
+        QVERIFY(!QFile::exists(programSkins() + QStringLiteral("Night.SSZ")));
+        // Installed over an older, broken "Day.ssz": the new package is the one loaded.
+        QVERIFY(skinkit::writeFile(programSkins() + QStringLiteral("Day.ssz"), "not a zip"));
+        QVERIFY(makeSmallSkin(elsewhere() + QStringLiteral("Day.Ssz")));
+        QCOMPARE(install(elsewhere() + QStringLiteral("Day.Ssz")), InstallOutcome::Installed);
+        QCOMPARE(Skin, QStringLiteral("Day"));
+        QCOMPARE(int(gEnemy->SpriteWidth), 50);
+        QCOMPARE(SkinManagement::ListSkins().Entries.size(), 2);
     }
 
     void listDeleteAndApply()

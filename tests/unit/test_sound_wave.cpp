@@ -1,6 +1,10 @@
 // Wave files as the sound players receive them: which files a load accepts, and the padded
 // copies the players are given.
 #include "platform/AudioWaveFile.h"
+#include "skins/modSkinZip.h"
+
+#include <QDir>
+#include <cmath>
 
 #include <QtEndian>
 #include <QtTest>
@@ -112,6 +116,28 @@ private slots:
         QCOMPARE(int(qFromLittleEndian<quint32>(copy.constData() + 4)), copy.size() - 8);
         // Information that does not fit the file it came from gives no copy at all.
         QVERIFY(w.WithSilence(file.left(50), 250).isEmpty());
+    }
+
+    // The base skin's sounds leave headroom, so two of them at once (a shot over the enemy's
+    // death) do not clip at the sound server; none is near silence either.
+    void baseSkinSoundsLeaveHeadroom()
+    {
+        const QString folder = qEnvironmentVariable("GREMLOK_TEST_DIR", "/tmp") + "/base/";
+        QVERIFY(modSkinZip::UnzipSkin(qEnvironmentVariable("GREMLOK_SOURCE_DIR") + "/resources/skins/Base Skin.ssz", folder));
+        const QStringList names = QDir(folder).entryList({"*.wav"});
+        QCOMPARE(names.size(), 6);
+        for (const QString& name : names) {
+            QFile f(folder + name);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            AudioWaveFile w;
+            QVERIFY(AudioWaveFile::Parse(bytes, w) && w.BitsPerSample == 16);
+            int peak = 0;
+            for (qint64 i = w.DataOffset; i + 1 < w.DataOffset + w.DataBytes; i += 2)
+                peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(bytes.constData() + i))));
+            const double dB = 20 * std::log10(peak / 32768.0);
+            QVERIFY2(dB > -8 && dB < -5, qPrintable(QStringLiteral("%1 peaks at %2 dBFS").arg(name).arg(dB)));
+        }
     }
 };
 

@@ -125,11 +125,50 @@ private slots:
         freshStart("[Settings]\nFirstRun=false\nDifficulty=expert\nBlood=maybe\nNickname=Ann\nPointer=999\n");
         Pointer = 0;
         QVERIFY(Main());
-        QCOMPARE(Difficulty, uint8_t(0));     // kept its in-memory value, not the default
-        QCOMPARE(Blood, false);
+        QCOMPARE(Blood, false);               // kept its in-memory value, not the default
         QCOMPARE(Pointer, uint8_t(0));
         QCOMPARE(Nickname, QStringLiteral("Ann"));   // later steps still ran
         QCOMPARE(SlowestBestTime, 999999.0f);
+    }
+
+    // Values that would leave the game unplayable are mended: the difficulty menu's default
+    // level with its check mark, an animation that still ticks, a table that still takes kills.
+    void unplayableValuesAreMended_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("animation");
+        QTest::addColumn<float>("slowest");
+        QTest::newRow("difficulty out of range") << QByteArray("Difficulty=9\n") << 45 << 999999.0f;
+        QTest::newRow("difficulty as text") << QByteArray("Difficulty=expert\n") << 45 << 999999.0f;
+        QTest::newRow("animation zero") << QByteArray("AnimationSpeed=0\n") << 1 << 999999.0f;
+        QTest::newRow("animation negative") << QByteArray("AnimationSpeed=-40\n") << 1 << 999999.0f;
+        QTest::newRow("animation as text") << QByteArray("AnimationSpeed=fast\n") << 45 << 999999.0f;
+        QTest::newRow("fifth score as text") << QByteArray("[Scores]\nScore4=88\nScore5=abc\n") << 45 << 999999.0f;
+        QTest::newRow("fifth score kept") << QByteArray("Difficulty=3\n[Scores]\nScore5=250\n") << 45 << 250.0f;
+    }
+    void unplayableValuesAreMended()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, animation);
+        QFETCH(float, slowest);
+        Difficulty = 0;
+        AnimationSpeed = 0;
+        SlowestBestTime = 0;
+        freshStart("[Settings]\nFirstRun=false\n" + ini);
+        QVERIFY(Main());
+        frmMain& m = frmMain::instance();
+        const bool expert = ini.contains("Difficulty=3");
+        QCOMPARE(Difficulty, uint8_t(expert ? 3 : 1));
+        QCOMPARE(m.mnuBeginner->isChecked(), !expert);
+        QVERIFY(!m.mnuIntermediate->isChecked() && !m.mnuCustom->isChecked());
+        QCOMPARE(AttackInterval, int16_t(expert ? 1 : 600));
+        QCOMPARE(int(AnimationSpeed), animation);
+        QCOMPARE(m.tmrAnimAttack->Interval(), animation);
+        QCOMPARE(m.tmrAnimDie->Interval(), animation);
+        QCOMPARE(SlowestBestTime, slowest);
+        // A damaged table is not replaced by the default one.
+        QSettings stored(iniPath, QSettings::IniFormat);
+        QCOMPARE(stored.contains("Scores/Name1"), !ini.contains("[Scores]"));
     }
 
     void cleanupTestCase() { frmMain::release(); }
