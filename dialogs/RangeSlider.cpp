@@ -106,13 +106,6 @@ void RangeSlider::paintEvent(QPaintEvent*)
     const QRect band(x0 - 1, groove.center().y() - h / 2, x1 - x0 + 3, h);
     const QColor fill = isEnabled() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid);
     p.fillRect(band, fill);
-    // Small marks under the groove at both ends of the range, as a trackbar draws them.
-    p.setPen(palette().color(isEnabled() ? QPalette::WindowText : QPalette::Mid));
-    const int y = groove.top() - 1;
-    for (const int x : {x0, x1}) {
-        p.drawLine(x - 3, y - 3, x, y);
-        p.drawLine(x + 3, y - 3, x, y);
-    }
 
     opt.subControls = QStyle::SC_SliderHandle;
     if (isSliderDown())
