@@ -28,7 +28,9 @@ public:
     frmOptions();
     ~frmOptions() override;
 
-    // Loads the settings and shows the dialog; when it is already open, brings it forward.
+    // What "&Options..." does: loads the settings and shows the dialog; when it is already
+    // open, brings it forward. A dialog that was just closed is not reused.
+    static void Open();
     void ShowDialog();
 
     QTabWidget* TabStrip = nullptr;
@@ -109,4 +111,5 @@ private:
 
     QHash<const QWidget*, int> m_helpIds;
     bool m_loaded = false;
+    bool m_closed = false;   // closed, waiting to be destroyed
 };

@@ -20,9 +20,17 @@
 
 using namespace modGremlok;
 
+void frmOptions::Open()
+{
+    if (frmOptions* f = existing(); f && f->m_closed)
+        release();
+    instance().ShowDialog();
+}
+
 void frmOptions::ShowDialog()
 {
     if (isVisible()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
         raise();
         activateWindow();
         return;
@@ -192,6 +200,7 @@ void frmOptions::done(int r)
     Form_Unload();
     QDialog::done(r);
     platform::Trace("options", "closed");
+    m_closed = true;
     // Destroyed once closed: the next opening reads every setting afresh.
     deleteLater();
 }

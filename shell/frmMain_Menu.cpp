@@ -29,7 +29,7 @@ void frmMain::mnuFightNow_Click()
 
 void frmMain::mnuOptions_Click()
 {
-    frmOptions::instance().ShowDialog();
+    frmOptions::Open();
 }
 
 void frmMain::mnuBestTimes_Click()

@@ -168,6 +168,23 @@ private slots:
         frmMain::instance().mnuDisconnect->setVisible(false);
     }
 
+    void secondOpenKeepsTheOpenDialog()
+    {
+        Nickname = QStringLiteral("Old");
+        frmOptions& f = openDialog();
+        f.txtNickname->setText(QStringLiteral("Typing"));
+        frmOptions::Open();
+        QCOMPARE(&frmOptions::instance(), &f);
+        QCOMPARE(f.txtNickname->text(), QStringLiteral("Typing"));
+        f.cmdCancel_Click();
+        // Opened again before the closed one is destroyed: the dialog shown must survive it.
+        frmOptions::Open();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(frmOptions::existing() && frmOptions::existing()->isVisible());
+        QCOMPARE(frmOptions::instance().txtNickname->text(), QStringLiteral("Old"));
+        frmOptions::instance().cmdCancel_Click();
+    }
+
     void cancelKeepsEverything()
     {
         Nickname = QStringLiteral("Old");
