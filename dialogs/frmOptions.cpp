@@ -358,6 +358,8 @@ void frmOptions::TabStrip_Click(int index)
                 const QPoint c = lstSkins->viewport()->mapToGlobal(lstSkins->visualItemRect(lstSkins->item(i)).center());
                 platform::Trace("options.skin_item", QStringLiteral("%1 %2 %3").arg(c.x()).arg(c.y()).arg(lstSkins->item(i)->text()));
             }
+            const QPoint g = lblGetSkins->mapToGlobal(lblGetSkins->rect().center());
+            platform::Trace("options.handle.lblGetSkins", QStringLiteral("%1 %2").arg(g.x()).arg(g.y()));
         });
     }
 }

@@ -119,6 +119,11 @@ wait_trace help.popup 22 3 || fail "What's This did not show topic 22"
 sleep 0.3
 import -window root "$SHOTS/options_whatsthis.png" 2>/dev/null
 xdotool key Escape; sleep 0.2
+# This build names no web site: "Get more skins" opens the help book's page on skins.
+read -r GX GY < <(last options.handle.lblGetSkins)
+xdotool mousemove "$GX" "$GY" click 1
+wait_trace help.page skins.html 3 || fail "Get more skins did not open the skins page of the help book"
+xdotool mousemove "$BX" "$BY" click 1; sleep 0.3
 xdotool key Escape
 wait_closed 3
 

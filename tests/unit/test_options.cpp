@@ -5,10 +5,12 @@
 #include "dialogs/RangeSlider.h"
 #include "dialogs/TextBox.h"
 #include "dialogs/frmOptions.h"
+#include "platform/Help.h"
 #include "platform/SettingsStore.h"
 #include "shell/frmMain.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -183,6 +185,19 @@ private slots:
         QVERIFY(frmOptions::existing() && frmOptions::existing()->isVisible());
         QCOMPARE(frmOptions::instance().txtNickname->text(), QStringLiteral("Old"));
         frmOptions::instance().cmdCancel_Click();
+    }
+
+    void everyShownTopicHasAPage()
+    {
+        frmOptions& f = openDialog();
+        QSet<int> ids{14, 18};   // the first-fight hint and the connect prompt
+        for (const QWidget* w : f.findChildren<QWidget*>())
+            if (const int id = f.WhatsThisId(w))
+                ids.insert(id);
+        QCOMPARE(ids.size(), 19);   // the 17 ids of the controls, and the two above
+        for (const int id : ids)
+            QVERIFY2(platform::Help::TopicText(id).contains(QStringLiteral("</p>")), qPrintable(QString::number(id)));
+        f.cmdCancel_Click();
     }
 
     void cancelKeepsEverything()
