@@ -315,6 +315,10 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::ContextMenu:
         return true;   // the right button's release brings the What's This menu instead
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A right click asks about the control; it does not select a list entry or move a thumb.
+        return static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::RightButton) {

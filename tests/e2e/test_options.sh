@@ -116,11 +116,17 @@ wait_trace options.whatsthis_menu lstSkins 3 || fail "no What's This menu on the
 sleep 0.3
 xdotool key w
 wait_trace help.popup 22 3 || fail "What's This did not show topic 22"
+[ "$(last options.whatsthis_menu)" = lstSkins ] || fail "the menu was for $(last options.whatsthis_menu)"
 sleep 0.3
 import -window root "$SHOTS/options_whatsthis.png" 2>/dev/null
 xdotool key Escape; sleep 0.2
 # This build names no web site: "Get more skins" opens the help book's page on skins.
 read -r GX GY < <(last options.handle.lblGetSkins)
+# A right click on "Get more skins" has no What's This.
+menus=$(grep -c '^options.whatsthis_menu' "$GREMLOK_TRACE")
+xdotool mousemove "$GX" "$GY" click 3
+if wait_trace options.whatsthis_menu lblGetSkins 1; then fail "Get more skins has a What's This menu"; fi
+[ "$(grep -c '^options.whatsthis_menu' "$GREMLOK_TRACE")" = "$menus" ] || fail "a right click on Get more skins opened a menu"
 xdotool mousemove "$GX" "$GY" click 1
 wait_trace help.page skins.html 3 || fail "Get more skins did not open the skins page of the help book"
 xdotool mousemove "$BX" "$BY" click 1; sleep 0.3
