@@ -7,6 +7,7 @@
 #include "dialogs/frmOptions.h"
 #include "platform/Help.h"
 #include "platform/SettingsStore.h"
+#include "shell/TimedFight.h"
 #include "shell/frmMain.h"
 
 #include <QFile>
@@ -198,6 +199,25 @@ private slots:
         for (const int id : ids)
             QVERIFY2(platform::Help::TopicText(id).contains(QStringLiteral("</p>")), qPrintable(QString::number(id)));
         f.cmdCancel_Click();
+    }
+
+    void timedFightWaitsAndComesBackWithTheNewInterval()
+    {
+        frmMain& m = frmMain::instance();
+        TimedFightStart = TimedFightLength = 300;
+        m.mnuTimedFight->setChecked(true);
+        m.mnuTimedFight->setEnabled(true);
+        ScheduleFight(TimedFightStart, TimedFightLength);
+        frmOptions& f = openDialog();
+        QCOMPARE(TimedFight::RemainingTime(), -1);
+        f.sdrTimedFight->setSelStart(5);
+        f.sdrTimedFight->setSelLength(0);
+        f.cmdOK_Click();
+        // Armed over the new interval (5 s), not the old one (300 to 600 s).
+        const int remaining = TimedFight::RemainingTime();
+        QVERIFY2(remaining >= 0 && remaining < 60000, qPrintable(QString::number(remaining)));
+        StopFightTimer();
+        m.mnuTimedFight->setChecked(false);
     }
 
     void cancelKeepsEverything()
