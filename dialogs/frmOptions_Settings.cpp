@@ -1,6 +1,7 @@
 // frmOptions: loading the settings into the controls, storing them on OK, closing.
 #include "dialogs/frmOptions.h"
 
+#include "core/Settings.h"
 #include "core/modGremlok.h"
 #include "dialogs/DialogFights.h"
 #include "dialogs/RangeSlider.h"
@@ -158,21 +159,25 @@ void frmOptions::cmdOK_Click()
     // 10.
     platform::SettingsStore& reg = *SettingsStore;
     const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
-    reg.SetValue(key, QStringLiteral("Sound"), sound.SoundEnabled());
-    reg.SetValue(key, QStringLiteral("DirectSound"), sound.DirectSound());
-    reg.SetValue(key, QStringLiteral("Blood"), Blood);
-    reg.SetValue(key, QStringLiteral("Shadow"), Shadow);
-    reg.SetValue(key, QStringLiteral("CenterPointer"), CenterPointer);
-    reg.SetValue(key, QStringLiteral("Scramble"), Scramble);
-    reg.SetValue(key, QStringLiteral("Pointer"), int(Pointer));
-    reg.SetValue(key, QStringLiteral("TimedFightStart"), int(TimedFightStart));
-    reg.SetValue(key, QStringLiteral("TimedFightLength"), int(TimedFightLength));
-    reg.SetValue(key, QStringLiteral("MultiplayerFightStart"), int(MultiplayerFightStart));
-    reg.SetValue(key, QStringLiteral("MultiplayerFightLength"), int(MultiplayerFightLength));
-    reg.SetValue(key, QStringLiteral("AutoAccept"), AutoAccept);
-    reg.SetValue(key, QStringLiteral("Nickname"), Nickname);
-    reg.SetValue(key, QStringLiteral("AutoUnload"), AutoUnload);
-    reg.SetValue(key, QStringLiteral("AutoUnloadTime"), int(AutoUnloadTime));
+    const std::pair<const Settings::Value&, QVariant> values[] = {
+        {Settings::Sound, sound.SoundEnabled()},
+        {Settings::DirectSound, sound.DirectSound()},
+        {Settings::Blood, Blood},
+        {Settings::Shadow, Shadow},
+        {Settings::CenterPointer, CenterPointer},
+        {Settings::Scramble, Scramble},
+        {Settings::Pointer, Pointer},
+        {Settings::TimedFightStart, TimedFightStart},
+        {Settings::TimedFightLength, TimedFightLength},
+        {Settings::MultiplayerFightStart, MultiplayerFightStart},
+        {Settings::MultiplayerFightLength, MultiplayerFightLength},
+        {Settings::AutoAccept, AutoAccept},
+        {Settings::Nickname, Nickname},
+        {Settings::AutoUnload, AutoUnload},
+        {Settings::AutoUnloadTime, AutoUnloadTime},
+    };
+    for (const auto& [value, v] : values)
+        Settings::Write(reg, key, value, v);
     // 11. "Skin" itself is written at exit.
     if (QListWidgetItem* chosen = lstSkins->currentItem())
         SkinManagement::ApplySkinChoice(lstSkins->currentRow(), chosen->text());

@@ -1,5 +1,6 @@
 #include "dialogs/frmTip.h"
 
+#include "core/Settings.h"
 #include "core/modGremlok.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
@@ -106,7 +107,7 @@ void frmTip::cmdOK_Click()
     if (chkShowMsg->isChecked()) {
         platform::SettingsStore& reg = *SettingsStore;
         const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
-        reg.SetValue(key, QStringLiteral("QuickHelp"), false);
+        Settings::Write(reg, key, Settings::QuickHelp, false);
         reg.CloseKey(key);
     }
     accept();
