@@ -1,6 +1,7 @@
 #include "dialogs/frmBestTimes.h"
 
 #include "core/modGremlok.h"
+#include "dialogs/DialogFights.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
@@ -16,18 +17,6 @@ using namespace modGremlok;
 const QString frmBestTimes::ResetTitle = QStringLiteral("Reset Scores");
 const QString frmBestTimes::ResetQuestion = QStringLiteral("Are you sure you want to clear all high scores?");
 
-namespace {
-// Automatic fights are held while a dialog is open: the timed fight, or the shared timer this
-// side runs as the initiator of a link while nobody is away.
-bool timedFightActive(const frmMain& m)
-{
-    return m.mnuTimedFight->isChecked() && m.mnuTimedFight->isEnabled();
-}
-bool sharedTimerActive(const frmMain& m)
-{
-    return m.mnuDisconnect->isVisible() && IsInitiator && !OpponentAway && !m.mnuPause->isChecked();
-}
-} // namespace
 
 frmBestTimes::frmBestTimes()
 {
@@ -93,10 +82,7 @@ int frmBestTimes::ShowModal(QWidget* owner)
 void frmBestTimes::Form_Load()
 {
     m_unloaded = false;
-    frmMain& m = frmMain::instance();
-    if (timedFightActive(m) || sharedTimerActive(m))
-        StopFightTimer();
-    DialogOpen = true;
+    SuspendAutomaticFights();
     FillList();
 }
 
@@ -153,12 +139,7 @@ void frmBestTimes::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    frmMain& m = frmMain::instance();
-    if (timedFightActive(m))
-        ScheduleFight(TimedFightStart, TimedFightLength);
-    if (sharedTimerActive(m))
-        ScheduleFight(MultiplayerFightStart, MultiplayerFightLength);
-    DialogOpen = false;
+    RearmAutomaticFights();
 }
 
 void frmBestTimes::paintEvent(QPaintEvent* event)

@@ -1,4 +1,5 @@
 #include "platform/Help.h"
+#include "platform/Trace.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -30,7 +31,12 @@ QString readResource(const QString& path)
 
 } // namespace
 
-void ShowContents(QWidget*)
+void ShowContents(QWidget* owner)
+{
+    ShowPage(QStringLiteral("contents.html"), owner);
+}
+
+void ShowPage(const QString& page, QWidget*)
 {
     initHelpResources();
     if (!helpWindow) {
@@ -42,10 +48,11 @@ void ShowContents(QWidget*)
         w->setWindowTitle(QStringLiteral("Gremlok Help"));
         w->setOpenExternalLinks(true);
         w->setSearchPaths({QStringLiteral(":/help")});
-        w->setSource(QUrl(QStringLiteral("qrc:/help/contents.html")));
-        w->resize(560, 480);
+        w->resize(w->fontMetrics().averageCharWidth() * 80, w->fontMetrics().height() * 32);
         helpWindow = w;
     }
+    helpWindow->setSource(QUrl(QStringLiteral("qrc:/help/") + page));
+    Trace("help.page", page);
     helpWindow->show();
     helpWindow->raise();
     helpWindow->activateWindow();
@@ -66,6 +73,7 @@ void ShowPopup(int contextId, QWidget* over)
         at = over->mapToGlobal(over->rect().center());
     else if (QScreen* s = QGuiApplication::primaryScreen())
         at = s->geometry().center();
+    Trace("help.popup", QString::number(contextId));
     QWhatsThis::showText(at, text, over);
 }
 
@@ -74,6 +82,11 @@ void Quit()
     if (helpWindow)
         helpWindow->close();
     QWhatsThis::hideText();
+}
+
+QString CurrentPage()
+{
+    return helpWindow && helpWindow->isVisible() ? helpWindow->source().fileName() : QString();
 }
 
 bool ContentsShown()

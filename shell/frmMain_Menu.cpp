@@ -2,7 +2,9 @@
 #include "skins/SkinPaths.h"
 
 #include "core/modGremlok.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmBestTimes.h"
+#include "dialogs/frmOptions.h"
 #include "fight/Enemy.h"
 #include "fight/Weapon.h"
 #include "fight/frmDesktop.h"
@@ -27,7 +29,7 @@ void frmMain::mnuFightNow_Click()
 
 void frmMain::mnuOptions_Click()
 {
-    // The Options dialog comes with the dialogs; until then the item does nothing.
+    frmOptions::Open();
 }
 
 void frmMain::mnuBestTimes_Click()
@@ -42,7 +44,7 @@ void frmMain::mnuHelpTopics_Click()
 
 void frmMain::mnuAboutGremlok_Click()
 {
-    // The About box comes with the dialogs; until then the item does nothing.
+    frmAbout::instance().ShowModal();
 }
 
 namespace {
