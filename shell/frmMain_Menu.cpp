@@ -3,6 +3,8 @@
 
 #include "core/modGremlok.h"
 #include "dialogs/frmBestTimes.h"
+#include "dialogs/frmStatistics.h"
+#include "fight/FightRecorder.h"
 #include "fight/Enemy.h"
 #include "fight/Weapon.h"
 #include "fight/frmDesktop.h"
@@ -22,6 +24,7 @@ using namespace modGremlok;
 
 void frmMain::mnuFightNow_Click()
 {
+    SetFightOrigin(FightOrigin::FightNow);
     frmDesktop::instance().Show();
 }
 
@@ -33,6 +36,11 @@ void frmMain::mnuOptions_Click()
 void frmMain::mnuBestTimes_Click()
 {
     frmBestTimes::instance().ShowModal();
+}
+
+void frmMain::mnuStatistics_Click()
+{
+    frmStatistics::instance().ShowModal();
 }
 
 void frmMain::mnuHelpTopics_Click()
