@@ -115,7 +115,7 @@ void frmStatistics::FillHistogram(const QVector<double>& times)
     auto* x = new QBarCategoryAxis;
     x->append(categories);
     x->setTitleText(h.Counts.isEmpty() ? QStringLiteral("No kills yet")
-                                       : QStringLiteral("ms, from (bins of %1 ms)").arg(h.Width));
+                                       : QStringLiteral("Kill time, ms (bins of %1 ms)").arg(h.Width));
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Kills"));
     y->setLabelFormat(QStringLiteral("%d"));

@@ -193,7 +193,8 @@ Histogram MakeHistogram(const QVector<double>& times, int maxBins)
         return h;
     const auto [lo, hi] = std::minmax_element(times.begin(), times.end());
     const int bins = std::clamp(int(std::sqrt(double(times.size()))), 1, std::max(1, maxBins));
-    h.Width = roundWidth((*hi - *lo) / bins);
+    // Finer than 10 ms says nothing: every kill time carries a random 1..21 ms.
+    h.Width = roundWidth(std::max(10.0, (*hi - *lo) / bins));
     h.First = std::floor(*lo / h.Width) * h.Width;
     const int n = int(std::floor((*hi - h.First) / h.Width)) + 1;
     h.Counts.fill(0, n);

@@ -72,7 +72,8 @@ QVector<double> KillTimes(const QVector<FightEntry>& fights, QVector<int>* fight
 KillTimeFigures Figures(const QVector<double>& times, int last);
 FightSummary Summarize(const QVector<FightEntry>& fights);
 
-// Kill times sorted into bins of a round width starting at a multiple of it. Empty for none.
+// Kill times sorted into bins of a round width (at least 10 ms) starting at a multiple of it.
+// Empty for none.
 struct Histogram {
     double First = 0;       // lower edge of bin 0
     double Width = 1;
