@@ -186,7 +186,7 @@ void frmStatistics::Form_Load()
 
 void frmStatistics::LoadHistory()
 {
-    SetHistory(TheFightHistory().Load());
+    SetHistory(TheFightHistory().Load(FightHistory::Figures));
 }
 
 void frmStatistics::SetHistory(const QVector<FightEntry>& fights)
@@ -237,12 +237,13 @@ void frmStatistics::FillStatistics()
 
 void frmStatistics::cmdExport_Click()
 {
-    const QVector<FightEntry> shown = FightStats::Filter(m_fights, cboDifficulty->currentData().toInt());
     const QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Export Fight History"),
         QDir::home().filePath(QStringLiteral("gremlok-history.csv")), QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
+    // The window holds only what its figures need; the file gets every column.
+    const QVector<FightEntry> shown = FightStats::Filter(TheFightHistory().Load(), cboDifficulty->currentData().toInt());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(FightStats::Csv(shown).toUtf8()) < 0 || !file.commit()) {
         QMessageBox::critical(this, AppTitle,

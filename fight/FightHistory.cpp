@@ -265,29 +265,35 @@ bool FightHistory::RecordAll(const QVector<FightEntry>& fights)
     return false;
 }
 
-QVector<FightEntry> FightHistory::Load()
+QVector<FightEntry> FightHistory::Load(LoadWhat what)
 {
     QVector<FightEntry> out;
     if (!open())
         return out;
+    const bool all = what == Everything;
     QString why;
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("SELECT at, origin, difficulty, skin, result, kill_ms, shots, opponent, peer"
-                                  " FROM fights ORDER BY id"))) {
+        // Every column costs time per row on a long history; the figures need five.
+        const QString columns = all ? QStringLiteral("difficulty, result, kill_ms, opponent, peer, at, origin, skin, shots")
+                                    : QStringLiteral("difficulty, result, kill_ms, opponent, peer");
+        if (q.exec(QStringLiteral("SELECT %1 FROM fights ORDER BY id").arg(columns))) {
             while (q.next()) {
                 FightEntry f;
-                f.At = q.value(0).toLongLong();
-                f.Origin = FightCodes::ParseOrigin(q.value(1).toString());
-                f.Difficulty = q.value(2).toInt();
-                f.Skin = q.value(3).toString();
-                f.Result = FightCodes::ParseResult(q.value(4).toString());
-                f.KillMs = q.value(5).isNull() ? -1 : q.value(5).toDouble();
-                f.Shots = q.value(6).toInt();
-                f.Opponent = q.value(7).toString();
-                f.Peer = FightCodes::ParsePeer(q.value(8).toString());
+                f.Difficulty = q.value(0).toInt();
+                f.Result = FightCodes::ParseResult(q.value(1).toString());
+                const QVariant ms = q.value(2);
+                f.KillMs = ms.isNull() ? -1 : ms.toDouble();
+                f.Opponent = q.value(3).toString();
+                f.Peer = FightCodes::ParsePeer(q.value(4).toString());
+                if (all) {
+                    f.At = q.value(5).toLongLong();
+                    f.Origin = FightCodes::ParseOrigin(q.value(6).toString());
+                    f.Skin = q.value(7).toString();
+                    f.Shots = q.value(8).toInt();
+                }
                 out << f;
             }
         }

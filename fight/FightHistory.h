@@ -26,8 +26,10 @@ public:
     bool Record(const FightEntry& fight);
     // Appends many fights in one transaction (imports, benchmarks).
     bool RecordAll(const QVector<FightEntry>& fights);
-    // Every fight, oldest first.
-    QVector<FightEntry> Load();
+    // Every fight, oldest first; with Figures only what the statistics need (difficulty,
+    // result, kill time, opponent and the result against the opponent).
+    enum LoadWhat { Everything, Figures };
+    QVector<FightEntry> Load(LoadWhat what = Everything);
     bool Clear();
 
     // Where the last unusable file was moved to (empty: none was).
