@@ -36,11 +36,20 @@ bool sharedTimerActive(const frmMain& m)
     return m.mnuDisconnect->isVisible() && IsInitiator && !OpponentAway && !m.mnuPause->isChecked();
 }
 
+// A kill time as the best-times table shows it.
 QString timeText(double ms)
 {
     if (std::isnan(ms))
         return QStringLiteral("-");
     return platform::SettingsStore::floatText(float(ms)) + QStringLiteral(" ms");
+}
+
+// A median: tenths of a millisecond are as fine as the clock goes.
+QString medianText(double ms)
+{
+    if (std::isnan(ms))
+        return QStringLiteral("-");
+    return QString::number(ms, 'f', 1) + QStringLiteral(" ms");
 }
 
 QLabel* valueLabel(QWidget* parent)
@@ -214,11 +223,11 @@ void frmStatistics::FillStatistics()
     SetLabel(lblKills, QStringLiteral("lblKills"), QString::number(s.Kills));
     SetLabel(lblLosses, QStringLiteral("lblLosses"), QString::number(s.Losses));
     SetLabel(lblLeft, QStringLiteral("lblLeft"), QString::number(s.Left));
-    SetLabel(lblMedian10, QStringLiteral("lblMedian10"), timeText(s.Last10.Median));
+    SetLabel(lblMedian10, QStringLiteral("lblMedian10"), medianText(s.Last10.Median));
     SetLabel(lblBest10, QStringLiteral("lblBest10"), timeText(s.Last10.Best));
-    SetLabel(lblMedian100, QStringLiteral("lblMedian100"), timeText(s.Last100.Median));
+    SetLabel(lblMedian100, QStringLiteral("lblMedian100"), medianText(s.Last100.Median));
     SetLabel(lblBest100, QStringLiteral("lblBest100"), timeText(s.Last100.Best));
-    SetLabel(lblMedianAll, QStringLiteral("lblMedianAll"), timeText(s.All.Median));
+    SetLabel(lblMedianAll, QStringLiteral("lblMedianAll"), medianText(s.All.Median));
     SetLabel(lblBestAll, QStringLiteral("lblBestAll"), timeText(s.All.Best));
 
     lsvOpponents->clear();

@@ -97,32 +97,45 @@ void frmStatistics::FillKillTimeChart(const QVector<FightEntry>& fights)
 void frmStatistics::FillHistogram(const QVector<double>& times)
 {
     QChart* chart = newChart(chtHistogram, QStringLiteral("Kill times, spread"));
-    const FightStats::Histogram h = FightStats::MakeHistogram(times, 12);
+    const FightStats::Histogram h = FightStats::MakeHistogram(times, 16);
     auto* set = new QBarSet(QStringLiteral("Kills"));
-    QStringList categories;
+    QStringList bins;
     int highest = 0;
     for (int i = 0; i < h.Counts.size(); ++i) {
         *set << h.Counts[i];
         highest = std::max(highest, h.Counts[i]);
-        categories << QString::number(h.First + i * h.Width, 'f', 0);
+        bins << QString::number(i);
     }
     auto* series = new QBarSeries;
-    series->setBarWidth(0.9);
+    series->setBarWidth(0.92);
     series->append(set);
     chart->addSeries(series);
     chart->legend()->hide();
 
-    auto* x = new QBarCategoryAxis;
-    x->append(categories);
+    // The bars stand on a hidden axis of bins; the visible one, laid over it, is in
+    // milliseconds, so its labels fall on the bins' edges without crowding them.
+    auto* binAxis = new QBarCategoryAxis;
+    binAxis->append(bins.isEmpty() ? QStringList{QStringLiteral("0")} : bins);
+    binAxis->setVisible(false);
+    const int n = std::max<int>(1, h.Counts.size());
+    auto* x = new QValueAxis;
+    x->setRange(h.First, h.First + n * h.Width);
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(h.First);
+    x->setTickInterval(h.Width * std::ceil(n / 6.0));
     x->setTitleText(h.Counts.isEmpty() ? QStringLiteral("No kills yet")
                                        : QStringLiteral("Kill time, ms (bins of %1 ms)").arg(h.Width));
     auto* y = new QValueAxis;
     y->setTitleText(QStringLiteral("Kills"));
     y->setLabelFormat(QStringLiteral("%d"));
     y->setRange(0, std::max(highest, 1));
-    y->setTickCount(std::min(highest, 5) + 1 < 2 ? 2 : std::min(highest, 5) + 1);
+    y->applyNiceNumbers();
+    if (highest < 5)
+        y->setTickCount(std::max(highest, 1) + 1);
+    chart->addAxis(binAxis, Qt::AlignBottom);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
+    series->attachAxis(binAxis);
     series->attachAxis(y);
 }
