@@ -67,16 +67,19 @@ FightEntry CurrentFightOutcome(float killTime)
     return f;
 }
 
+namespace {
+std::unique_ptr<FightHistory> theHistory;
+} // namespace
+
 FightHistory& TheFightHistory()
 {
-    static std::unique_ptr<FightHistory> history;
-    if (!history) {
-        history = std::make_unique<FightHistory>();
-        // Closed while the SQL driver is still there.
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QObject::connect(app, &QCoreApplication::aboutToQuit, [] { history.reset(); });
+    if (!theHistory) {
+        theHistory = std::make_unique<FightHistory>();
+        // Closed while the application, and with it the SQL driver, is still there.
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] { theHistory.reset(); });
     }
-    return *history;
+    return *theHistory;
 }
 
 void RememberFight(float killTime)
