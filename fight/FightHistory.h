@@ -40,6 +40,8 @@ private:
     bool openOnce(QString& why, bool& keepFile);
     bool migrate(QSqlDatabase& db, int from, QString& why);
     bool write(const QVector<FightEntry>& fights, QString& why, bool& fileFault);
+    QVector<FightEntry> loadEverything(QSqlDatabase& db, QString& why);
+    QVector<FightEntry> loadFigures(QSqlDatabase& db, QString& why);
     void close();
     void moveAside(const QString& why);
 

@@ -169,6 +169,16 @@ private slots:
         QCOMPARE(fights[0].Peer, PeerResult::None);
         QCOMPARE(fights[1].Opponent, QStringLiteral("Ann"));
         QCOMPARE(fights[1].Peer, PeerResult::Lost);
+        // The window's quicker read gives the same figures.
+        const QVector<FightEntry> figures = h.Load(FightHistory::Figures);
+        QCOMPARE(figures.size(), 2);
+        QCOMPARE(figures[0].Difficulty, 3);
+        QCOMPARE(figures[0].Result, FightResult::Kill);
+        QCOMPARE(figures[0].KillMs, 321.5);
+        QCOMPARE(figures[1].Result, FightResult::Lost);
+        QCOMPARE(figures[1].KillMs, -1.0);
+        QCOMPARE(figures[1].Opponent, QStringLiteral("Ann"));
+        QCOMPARE(figures[1].Peer, PeerResult::Lost);
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
             db.setDatabaseName(path);
