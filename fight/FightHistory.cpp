@@ -319,59 +319,67 @@ QVector<FightEntry> FightHistory::loadEverything(QSqlDatabase& db, QString& why)
     return out;
 }
 
+namespace {
+// The fields of a comma-separated list (an empty text is one empty field).
+QVector<QByteArrayView> splitFields(const QByteArray& text)
+{
+    QVector<QByteArrayView> out;
+    const char* p = text.constData();
+    const char* const end = p + text.size();
+    while (p <= end) {
+        const char* comma = static_cast<const char*>(std::memchr(p, ',', size_t(end - p)));
+        const char* fieldEnd = comma ? comma : end;
+        out << QByteArrayView(p, fieldEnd - p);
+        p = fieldEnd + 1;
+    }
+    return out;
+}
+} // namespace
+
 QVector<FightEntry> FightHistory::loadFigures(QSqlDatabase& db, QString& why)
 {
-    // Fetching row by row costs microseconds a row; on a long history that is most of the
-    // time the Statistics window takes to open. SQLite writes the figures into one text of
-    // "difficulty,result,kill time,peer result" rows instead, in a form of our own making.
+    // Fetching row by row costs microseconds a row, most of the time the window takes to open
+    // on a long history. SQLite hands each figure over as one text for all the fights
+    // instead, in one pass over the table, so the texts line up fight by fight.
     QVector<FightEntry> out;
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral(
-            "SELECT count(*), group_concat(row, ';') FROM (SELECT CAST(difficulty AS INTEGER)"
-            " || ',' || CASE result WHEN 'kill' THEN 'k' WHEN 'lost' THEN 'l' ELSE 'x' END"
-            " || ',' || ifnull(CAST(kill_ms AS REAL), '')"
-            " || ',' || CASE peer WHEN 'won' THEN 'w' WHEN 'lost' THEN 'l' ELSE '' END AS row"
-            " FROM fights ORDER BY id)"))
+            "SELECT count(*), group_concat(ifnull(CAST(difficulty AS INTEGER), 0), ','),"
+            " group_concat(CASE result WHEN 'kill' THEN 'k' WHEN 'lost' THEN 'l' ELSE 'x' END, ''),"
+            " group_concat(ifnull(CAST(kill_ms AS REAL), ''), ','),"
+            " group_concat(CASE peer WHEN 'won' THEN 'w' WHEN 'lost' THEN 'l' ELSE '-' END, '')"
+            " FROM fights"))
         || !q.next()) {
         why = q.lastError().text();
         return out;
     }
     const int count = q.value(0).toInt();
-    const QByteArray text = q.value(1).toString().toLatin1();
+    if (count == 0)
+        return out;
+    const QVector<QByteArrayView> difficulties = splitFields(q.value(1).toByteArray());
+    const QByteArray results = q.value(2).toByteArray();
+    const QByteArray killTimesText = q.value(3).toByteArray();
+    const QVector<QByteArrayView> killTimes = splitFields(killTimesText);
+    const QByteArray peers = q.value(4).toByteArray();
     q.finish();
-    out.reserve(count);
-    int linked = 0;
-    const char* p = text.constData();
-    const char* const end = p + text.size();
-    while (p < end) {
-        const char* rowEnd = static_cast<const char*>(std::memchr(p, ';', size_t(end - p)));
-        if (!rowEnd)
-            rowEnd = end;
-        QByteArrayView fields[4];
-        int n = 0;
-        for (const char* f = p; n < 4;) {
-            const char* comma = static_cast<const char*>(std::memchr(f, ',', size_t(rowEnd - f)));
-            fields[n++] = QByteArrayView(f, (comma ? comma : rowEnd) - f);
-            if (!comma)
-                break;
-            f = comma + 1;
-        }
-        p = rowEnd + 1;
-        if (n != 4)
-            continue;
-        FightEntry f;
-        f.Difficulty = QByteArray::fromRawData(fields[0].data(), fields[0].size()).toInt();
-        f.Result = fields[1] == "k" ? FightResult::Kill : fields[1] == "l" ? FightResult::Lost : FightResult::Left;
-        bool ok = false;
-        const double ms = fields[2].isEmpty() ? -1 : QByteArray::fromRawData(fields[2].data(), fields[2].size()).toDouble(&ok);
-        f.KillMs = ok ? ms : -1;
-        f.Peer = fields[3] == "w" ? PeerResult::Won : fields[3] == "l" ? PeerResult::Lost : PeerResult::None;
-        linked += f.Peer != PeerResult::None;
-        out << f;
+    if (difficulties.size() != count || results.size() != count || killTimes.size() != count
+        || peers.size() != count) {
+        qCWarning(lcHistory) << "fight history: figures do not line up; reading them row by row";
+        return loadEverything(db, why);
     }
-    if (out.size() != count)
-        qCWarning(lcHistory) << "fight history: read" << out.size() << "of" << count << "fights";
+    out.resize(count);
+    int linked = 0;
+    for (int i = 0; i < count; ++i) {
+        FightEntry& f = out[i];
+        f.Difficulty = QByteArray::fromRawData(difficulties[i].data(), difficulties[i].size()).toInt();
+        f.Result = results[i] == 'k' ? FightResult::Kill : results[i] == 'l' ? FightResult::Lost : FightResult::Left;
+        bool ok = false;
+        const double ms = QByteArray::fromRawData(killTimes[i].data(), killTimes[i].size()).toDouble(&ok);
+        f.KillMs = ok && !killTimes[i].isEmpty() ? ms : -1;
+        f.Peer = peers[i] == 'w' ? PeerResult::Won : peers[i] == 'l' ? PeerResult::Lost : PeerResult::None;
+        linked += f.Peer != PeerResult::None;
+    }
     if (linked == 0)
         return out;
     // The opponents, few and free text, the ordinary way, in the same order.

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 #include <cmath>
 
@@ -209,8 +210,17 @@ private slots:
         QVERIFY(aside.open(QIODevice::ReadOnly));
         QCOMPARE(aside.readAll(), garbage);
         QCOMPARE(h.Load().size(), 1);
+        QCOMPARE(h.Load(FightHistory::Figures).size(), 1);
+        QCOMPARE(h.Load(FightHistory::Figures)[0].KillMs, 250.0);
         QVERIFY(h.Clear());
-        QCOMPARE(h.Load().size(), 0);
+        QVERIFY(h.Load(FightHistory::Figures).isEmpty());
+        // One fight with no kill time: its empty field still lines up.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("line up")));
+        QVERIFY(h.Record(fight(FightResult::Left)));
+        const QVector<FightEntry> left = h.Load(FightHistory::Figures);
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left[0].Result, FightResult::Left);
+        QCOMPARE(left[0].KillMs, -1.0);
 
         const QString newer = dir.filePath(QStringLiteral("newer.sqlite"));
         {
