@@ -5,6 +5,7 @@
 #include "core/modGremlok.h"
 #include "fight/BestTimes.h"
 #include "fight/Enemy.h"
+#include "fight/FightRecorder.h"
 #include "fight/Rounding.h"
 #include "platform/Raster.h"
 #include "platform/SettingsStore.h"
@@ -63,12 +64,14 @@ void frmDesktop::EndFight()
     SetTopmost(false);
 
     // 6. A kill in a single-player fight may be a best time.
+    float t = -1;
     if (!enemy.Alive && !Linked()) {
-        const float t = KillTime(StartTime, EndTime, QRandomGenerator::global()->generateDouble());
+        t = KillTime(StartTime, EndTime, QRandomGenerator::global()->generateDouble());
         platform::Trace("killtime", platform::SettingsStore::floatText(t));
         if (t <= SlowestBestTime)
             RecordBestTime(t, this);
     }
+    RememberFight(t);
 
     // 7. The next automatic fight.
     if (IsInitiator && Linked())

@@ -1,6 +1,7 @@
 #include "shell/TimedFight.h"
 
 #include "core/modGremlok.h"
+#include "fight/FightRecorder.h"
 #include "fight/frmDesktop.h"
 #include "shell/frmMain.h"
 
@@ -89,10 +90,12 @@ void FightTimerProc()
     if (!frmMain::isLoaded())
         return;
     frmMain& main = frmMain::instance();
-    if (!main.mnuDisconnect->isVisible())
+    if (!main.mnuDisconnect->isVisible()) {
+        SetFightOrigin(FightOrigin::Timed);
         frmDesktop::instance().Show();
-    else
+    } else {
         main.SendPeerMessage(QStringLiteral("StartNow"));
+    }
 }
 
 } // namespace modGremlok

@@ -108,6 +108,7 @@ void frmMain::buildMenus()
     mnuSysTrayRightButton = new QMenu(this);
     mnuOptions = item(mnuSysTrayRightButton, QStringLiteral("&Options..."), &frmMain::mnuOptions_Click);
     mnuBestTimes = item(mnuSysTrayRightButton, QStringLiteral("&Best Times..."), &frmMain::mnuBestTimes_Click);
+    mnuStatistics = item(mnuSysTrayRightButton, QStringLiteral("&Statistics..."), &frmMain::mnuStatistics_Click);
     mnuConnect = item(mnuSysTrayRightButton, QStringLiteral("&Connect To..."), &frmMain::mnuConnect_Click);
     mnuSendMessage = item(mnuSysTrayRightButton, QStringLiteral("Instant &Message..."), &frmMain::mnuSendMessage_Click);
     mnuSendMessage->setVisible(false);

@@ -47,6 +47,7 @@ public:
     QMenu* mnuSysTrayRightButton = nullptr;
     QAction* mnuOptions = nullptr;
     QAction* mnuBestTimes = nullptr;
+    QAction* mnuStatistics = nullptr;
     QAction* mnuConnect = nullptr;
     QAction* mnuSendMessage = nullptr;
     QMenu* mnuDifficulty = nullptr;
@@ -82,6 +83,7 @@ public:
     void mnuDisconnect_Click();
     void mnuOptions_Click();
     void mnuBestTimes_Click();
+    void mnuStatistics_Click();
     void mnuConnect_Click();
     void mnuSendMessage_Click();
     void mnuBeginner_Click();

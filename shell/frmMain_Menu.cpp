@@ -5,6 +5,8 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBestTimes.h"
 #include "dialogs/frmOptions.h"
+#include "dialogs/frmStatistics.h"
+#include "fight/FightRecorder.h"
 #include "fight/Enemy.h"
 #include "fight/Weapon.h"
 #include "fight/frmDesktop.h"
@@ -24,6 +26,7 @@ using namespace modGremlok;
 
 void frmMain::mnuFightNow_Click()
 {
+    SetFightOrigin(FightOrigin::FightNow);
     frmDesktop::instance().Show();
 }
 
@@ -35,6 +38,11 @@ void frmMain::mnuOptions_Click()
 void frmMain::mnuBestTimes_Click()
 {
     frmBestTimes::instance().ShowModal();
+}
+
+void frmMain::mnuStatistics_Click()
+{
+    frmStatistics::instance().ShowModal();
 }
 
 void frmMain::mnuHelpTopics_Click()

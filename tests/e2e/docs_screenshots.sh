@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Not a test: run by tools/take_screenshots.sh inside the rig to make the README's pictures.
-. "$(dirname "$0")/fight_lib.sh"
+. "$(dirname "$0")/history_lib.sh"
 DOCS="$GREMLOK_SOURCE_DIR/docs"
 
 xmessage -geometry +560+330 -title Notes "Quarterly figures: check the totals before Friday." &
@@ -36,3 +36,11 @@ sleep 0.5
 wid=$(xdotool search --onlyvisible --name 'Gremlok Best Times' | head -1)
 import -frame -window "$wid" "$DOCS/best_times.png"
 xdotool key Return
+
+# The Statistics window over some weeks of made-up fights besides the one just played.
+wait_trace history "recorded .*" 5 || fail "the fight was not recorded"
+"${GREMLOK_BUILD_DIR:-$GREMLOK_SOURCE_DIR/build}/bench/bench_history" --fill "$XDG_DATA_HOME/Gremlok/history.sqlite" 400
+open_statistics
+sleep 0.8
+import -frame -window "$STATS_WID" "$DOCS/statistics.png"
+xdotool key Escape
