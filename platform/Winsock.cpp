@@ -107,6 +107,7 @@ struct Winsock::Impl {
     QTcpSocket* socket = nullptr;
     QMap<int, QTcpSocket*> pending;   // connection requests not yet accepted
     QList<int> offering;              // requests whose handler is running now
+    QList<int> deferred;              // requests left unanswered on purpose
     int nextRequestId = 1;
     QByteArray received;
     QTimer connectTimer;
@@ -210,6 +211,8 @@ void Winsock::onNewConnection()
         if (!self)
             return;
         d->offering.removeAll(id);
+        if (d->deferred.removeAll(id) > 0 && d->pending.contains(id))
+            continue;
         if (QTcpSocket* refused = d->pending.take(id))
             retire(refused, this);
     }
@@ -252,6 +255,19 @@ SocketError Winsock::Accept(int requestID)
         }
     }, Qt::QueuedConnection);
     return {};
+}
+
+void Winsock::Defer(int requestID)
+{
+    QTcpSocket* s = d->pending.value(requestID);
+    if (!s || !d->offering.contains(requestID) || d->deferred.contains(requestID))
+        return;
+    d->deferred.append(requestID);
+    // A requester that gives up while we leave it waiting is forgotten.
+    connect(s, &QTcpSocket::disconnected, this, [this, requestID] {
+        if (QTcpSocket* gone = d->pending.take(requestID))
+            retire(gone, this);
+    });
 }
 
 SocketError Winsock::Connect()
