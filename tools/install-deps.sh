@@ -10,6 +10,7 @@ pkgs=(
   xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils sox dbus-x11
   python3
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
