@@ -186,6 +186,7 @@ void frmMain::mnuDisconnect_Click()
     if (!Tag(mnuTimedFight).isEmpty() && !mnuTimedFight->isChecked())
         mnuTimedFight_Click();
     UpdateTrayStatus();
+    platform::Trace("link", QStringLiteral("torn down, difficulty %1").arg(Difficulty));
 }
 
 void frmMain::mnuSendMessage_Click()
