@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QShortcut>
 
@@ -109,6 +110,11 @@ void frmMain::mnuConnect_Click()
                                        "connecting  (such as 123.45.6.78 or ")
                         + ExampleHost + QStringLiteral(")."));
     prompt.setTextValue(readString(QStringLiteral("RemoteHost")));
+    // The question is long: wrapped, it keeps the prompt a reasonable width.
+    if (auto* label = prompt.findChild<QLabel*>()) {
+        label->setWordWrap(true);
+        label->setMinimumWidth(360);
+    }
     prompt.setWindowFlag(Qt::WindowStaysOnTopHint);
     auto* help = new QShortcut(QKeySequence::HelpContents, &prompt);
     connect(help, &QShortcut::activated, &prompt, [&prompt] { platform::Help::ShowPopup(ConnectHelpTopic, &prompt); });
