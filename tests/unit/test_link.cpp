@@ -6,6 +6,7 @@
 #include "fight/frmDesktop.h"
 #include "net/frmConnecting.h"
 #include "net/frmInstMessage.h"
+#include "net/frmSendMessage.h"
 #include "platform/SettingsStore.h"
 #include "platform/Winsock.h"
 #include "shell/TimedFight.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTcpServer>
@@ -177,6 +179,21 @@ private slots:
         QTRY_COMPARE(popupText(), QStringLiteral("Message from Anonymous:|hi"));
         QCOMPARE(frmInstMessage::existing()->tmrTimeOut->Interval(), 10150);
 
+        // Sending: blank text goes nowhere, line breaks go as CR LF, at most 254 characters.
+        got.clear();
+        m.mnuSendMessage_Click();
+        frmSendMessage::instance().txtMessage->setPlainText(QStringLiteral("  \n "));
+        frmSendMessage::instance().cmdSend_Click();
+        QTRY_VERIFY(!frmSendMessage::isLoaded());
+        m.mnuSendMessage_Click();
+        frmSendMessage::instance().txtMessage->setPlainText(QStringLiteral("hi\nthere"));
+        frmSendMessage::instance().cmdSend_Click();
+        QTRY_COMPARE(got, z("Msg:hi\r\nthere"));
+        m.mnuSendMessage_Click();
+        frmSendMessage::instance().txtMessage->setPlainText(QString(300, QLatin1Char('y')));
+        QCOMPARE(frmSendMessage::instance().MessageText().size(), 254);
+        frmSendMessage::instance().cmdCancel_Click();
+
         peer->write(z("Pause"));
         QTRY_VERIFY(OpponentAway);
         QCOMPARE(TrayStatus::CurrentIcon(), 5);
@@ -254,6 +271,32 @@ private slots:
         QVERIFY(!m.mnuListen->isChecked() && m.mnuTimedFight->isChecked());
         QVERIFY(TimedFight::RemainingTime() > 0);
         m.mnuTimedFight_Click();
+    }
+
+    void commandLineConnect()
+    {
+        frmMain& m = form();
+        setPort(freePort());
+        m.mnuListen_Click();
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
+        setPort(listener.serverPort());
+        // Connecting shows from the start of the wait, before the socket does anything.
+        int iconDuringWait = 0;
+        QTimer::singleShot(300, [&] { iconDuringWait = CommandLineConnect ? TrayStatus::CurrentIcon() : -1; });
+        m.ConnectFromCommandLine(QStringLiteral("  127.0.0.1 "));
+        QCOMPARE(iconDuringWait, 7);
+        QVERIFY(!CommandLineConnect && IsInitiator && frmConnecting::isLoaded());
+        QVERIFY(!m.mnuListen->isChecked() && !frmMain::Tag(m.mnuListen).isEmpty());
+        QCOMPARE(m.Winsock->RemoteHost(), QStringLiteral("127.0.0.1"));
+        QTRY_VERIFY(listener.hasPendingConnections());
+        QTRY_VERIFY(m.mnuDisconnect->isVisible());
+        // Cancel in the connecting window: the attempt goes, listening comes back.
+        setPort(freePort());
+        frmConnecting::instance().cmdCancel_Click();
+        QVERIFY(!m.mnuDisconnect->isVisible() && m.mnuListen->isChecked());
+        QTRY_VERIFY(!frmConnecting::isLoaded());
+        m.mnuListen_Click();
     }
 
     void refusalAndErrorsTearDown()
