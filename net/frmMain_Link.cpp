@@ -1,11 +1,14 @@
+// The link's menu commands: Available, Connect To..., Disconnect (the tear-down), Instant
+// Message..., and the one way messages go out.
 #include "core/modGremlok.h"
-#include "platform/SettingsStore.h"
-#include "platform/Winsock.h"
-#include "platform/vbTrayIcon.h"
+#include "net/LinkBox.h"
 #include "net/frmConnecting.h"
 #include "net/frmSendMessage.h"
 #include "platform/Help.h"
+#include "platform/SettingsStore.h"
 #include "platform/Trace.h"
+#include "platform/Winsock.h"
+#include "platform/vbTrayIcon.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
@@ -30,8 +33,7 @@ int readPort()
 
 void criticalBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok);
-    box.exec();
+    LinkBox(QMessageBox::Critical, text);
 }
 
 QString readString(const QString& name)
