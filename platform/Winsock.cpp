@@ -162,6 +162,11 @@ qintptr Winsock::SocketDescriptor() const
 
 QString Winsock::RemoteHostIP() const
 {
+    // While a connection request is being decided on, the address is the requester's.
+    if (!d->socket && !d->offering.isEmpty()) {
+        if (QTcpSocket* s = d->pending.value(d->offering.last()); s && !s->peerAddress().isNull())
+            return addressText(s->peerAddress());
+    }
     if (!d->socket || d->socket->peerAddress().isNull())
         return QString();
     return addressText(d->socket->peerAddress());

@@ -9,10 +9,12 @@
 #include "net/frmSendMessage.h"
 #include "platform/SettingsStore.h"
 #include "platform/Winsock.h"
+#include "platform/vbTrayIcon.h"
 #include "shell/TimedFight.h"
 #include "shell/TrayStatus.h"
 #include "shell/frmMain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -58,7 +60,10 @@ void answerSoon(const QString& promptAnswer = QString(), bool accept = true)
             return answerSoon(promptAnswer, accept);
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
             boxText = box->text();
-            box->accept();
+            if (QAbstractButton* b = box->button(accept ? QMessageBox::Yes : QMessageBox::No))
+                b->click();
+            else
+                box->accept();
         } else if (auto* prompt = qobject_cast<QInputDialog*>(w)) {
             boxText = prompt->labelText();
             prompt->setTextValue(promptAnswer);
@@ -220,6 +225,32 @@ private slots:
         FightInProgress = false;
         m.mnuListen_Click();                                         // closing answers it
         QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+    }
+
+    void acceptQuestion()
+    {
+        frmMain& m = form();
+        AutoAccept = false;
+        const int port = freePort();
+        setPort(port);
+        m.mnuListen_Click();
+        bool attention = false;
+        QTimer::singleShot(30, [&] { attention = m.SysTray->Attention() && MessageBoxOpen; });
+        answerSoon(QString(), false);                      // No: the requester is closed
+        watch(new QTcpSocket);
+        peer->connectToHost(QHostAddress::LocalHost, quint16(port));
+        QTRY_VERIFY(!boxText.isEmpty());
+        QCOMPARE(boxText, QStringLiteral("You have an incoming game request from 127.0.0.1.\r\nWould you like to accept?"));
+        QVERIFY(attention);
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(!m.SysTray->Attention() && !MessageBoxOpen && !m.mnuDisconnect->isVisible());
+        QCOMPARE(m.Winsock->State(), int(platform::Winsock::sckListening));
+
+        answerSoon(QString(), true);                       // Yes: the opening follows
+        watch(new QTcpSocket);
+        peer->connectToHost(QHostAddress::LocalHost, quint16(port));
+        QTRY_COMPARE(got.size(), 46);
+        QVERIFY(m.mnuDisconnect->isVisible());
     }
 
     void initiatorHandshakeAndPeerClose()
