@@ -1,11 +1,21 @@
+// The link's menu commands: Available, Connect To..., Disconnect (the tear-down), Instant
+// Message..., and the one way messages go out.
 #include "core/modGremlok.h"
+#include "net/LinkBox.h"
+#include "net/frmConnecting.h"
+#include "net/frmSendMessage.h"
+#include "platform/Help.h"
 #include "platform/SettingsStore.h"
+#include "platform/Trace.h"
 #include "platform/Winsock.h"
 #include "platform/vbTrayIcon.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QShortcut>
 
 using namespace modGremlok;
 
@@ -23,18 +33,30 @@ int readPort()
 
 void criticalBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok);
-    box.exec();
+    LinkBox(QMessageBox::Critical, text);
 }
 
-// Closes a window of the peer link that may be open, found by its class so that this file
-// does not depend on it.
-void closeWindowOfClass(const char* className)
+QString readString(const QString& name)
 {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qstrcmp(w->metaObject()->className(), className) == 0)
-            w->close();
-    }
+    platform::SettingsStore& reg = *SettingsStore;
+    const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
+    QString value;
+    reg.ReadString(key, name, QString(), value);
+    reg.CloseKey(key);
+    return value;
+}
+
+const QString Marker = QStringLiteral("True");
+const QString ExampleHost = QStringLiteral("gremlok.example.org");
+constexpr int ConnectHelpTopic = 18;
+
+// Listening and timed fights that the connect command switched off come back on.
+void restoreModes(frmMain& m)
+{
+    if (!frmMain::Tag(m.mnuListen).isEmpty() && !m.mnuListen->isChecked())
+        m.mnuListen_Click();
+    if (!frmMain::Tag(m.mnuTimedFight).isEmpty() && !m.mnuTimedFight->isChecked())
+        m.mnuTimedFight_Click();
 }
 
 } // namespace
@@ -71,14 +93,59 @@ void frmMain::mnuListen_Click()
 
 void frmMain::mnuConnect_Click()
 {
-    // Connecting out needs the connecting window and the protocol of the peer link, which are
-    // not part of this program yet: say so instead of leaving a half-open connection.
+    // 1. and 2. Modes that would get in the way go off, marked to come back.
+    if (mnuTimedFight->isChecked()) {
+        mnuTimedFight_Click();
+        SetTag(mnuTimedFight, Marker);
+    }
+    if (mnuListen->isChecked()) {
+        mnuListen_Click();
+        SetTag(mnuListen, Marker);
+    }
+
+    // 3. The host, the last one reached offered first.
+    const bool wasOpen = MessageBoxOpen;
     MessageBoxOpen = true;
-    QMessageBox box(QMessageBox::Information, AppTitle,
-                    QStringLiteral("Connecting to another player is not available in this version of Gremlok."),
-                    QMessageBox::Ok);
-    box.exec();
-    MessageBoxOpen = false;
+    QInputDialog prompt;
+    prompt.setWindowTitle(AppTitle);
+    prompt.setLabelText(QStringLiteral("Please type the IP address or the host name of the computer to which you are "
+                                       "connecting  (such as 123.45.6.78 or ")
+                        + ExampleHost + QStringLiteral(")."));
+    prompt.setTextValue(readString(QStringLiteral("RemoteHost")));
+    // The question is long: wrapped, it keeps the prompt a reasonable width.
+    if (auto* label = prompt.findChild<QLabel*>()) {
+        label->setWordWrap(true);
+        label->setMinimumWidth(360);
+    }
+    prompt.setWindowFlag(Qt::WindowStaysOnTopHint);
+    auto* help = new QShortcut(QKeySequence::HelpContents, &prompt);
+    connect(help, &QShortcut::activated, &prompt, [&prompt] { platform::Help::ShowPopup(ConnectHelpTopic, &prompt); });
+    platform::Trace("prompt", QStringLiteral("connect"));
+    prompt.show();
+    prompt.raise();
+    prompt.activateWindow();
+    const QString answer = prompt.exec() == QDialog::Accepted ? prompt.textValue() : QString();
+    MessageBoxOpen = wasOpen;
+
+    // 5. Cancelled or empty: everything as it was.
+    if (answer.isEmpty()) {
+        restoreModes(*this);
+        return;
+    }
+
+    // 4. Used exactly as typed.
+    SavedDifficulty = Difficulty;
+    IsInitiator = true;
+    if (const platform::SocketError e = Winsock->Connect(answer, readPort())) {
+        Winsock->Close();
+        criticalBox(QStringLiteral("Error: ") + QString::number(e.Number) + QStringLiteral("\r\n") + e.Description);
+        // Nothing is left half done: listening and timed fights come back.
+        restoreModes(*this);
+        return;
+    }
+    platform::Trace("link", QStringLiteral("connecting"));
+    frmConnecting::instance().show();
+    UpdateTrayStatus();
 }
 
 void frmMain::mnuDisconnect_Click()
@@ -93,7 +160,11 @@ void frmMain::mnuDisconnect_Click()
     mnuPause->setVisible(false);
     mnuSendMessage->setVisible(false);
     OpponentAway = false;
-    closeWindowOfClass("frmSendMessage");
+    if (frmSendMessage* f = frmSendMessage::existing())
+        f->close();
+    // Nothing of this connection carries over to the next: no half message, no granted fight.
+    Link.Clear();
+    StartOnSendComplete = false;
 
     // 6. The player's own level comes back; nothing is sent, the link is already gone.
     // (A tear-down before any connection began has no saved level to go back to.)
@@ -123,31 +194,20 @@ void frmMain::mnuDisconnect_Click()
     if (!Tag(mnuTimedFight).isEmpty() && !mnuTimedFight->isChecked())
         mnuTimedFight_Click();
     UpdateTrayStatus();
+    platform::Trace("link", QStringLiteral("torn down, difficulty %1").arg(Difficulty));
 }
 
 void frmMain::mnuSendMessage_Click()
 {
-    // Instant messages come with the peer link's message windows; the item is hidden until a
-    // peer is connected, which this version cannot do yet.
+    frmSendMessage& f = frmSendMessage::instance();
+    f.show();
+    f.raise();
+    f.activateWindow();
 }
 
 void frmMain::SendPeerMessage(const QString& message)
 {
-    // Every message ends with a NUL; a link that is not connected simply drops it.
-    Winsock->SendData(message + QChar(0));
+    // A link that is not connected simply drops it.
+    platform::Trace("link.send", message.left(40));
+    Winsock->SendData(QString::fromLatin1(PeerLink::Frame(message)));
 }
-
-namespace modGremlok {
-
-void ShowBalloon(const QString& title, const QString& text, int timeoutMs)
-{
-    frmMain* main = frmMain::existing();
-    if (!main || !main->SysTray || !IsWin2000OrLater)
-        return;
-    main->SysTray->BalloonTitle = title;
-    main->SysTray->BalloonText = text;
-    main->SysTray->BalloonIcon = 1;
-    main->SysTray->ShowBalloon(timeoutMs);
-}
-
-} // namespace modGremlok

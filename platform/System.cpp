@@ -50,7 +50,9 @@ QString UserName()
 
 void VersionFlags(bool& isWin2000OrLater, bool& isWin98OrLater)
 {
-    isWin2000OrLater = QSystemTrayIcon::supportsMessages();
+    // GREMLOK_BALLOONS=0 asks for the program's own popup beside the panel instead of tray
+    // balloons, for panels that show balloons badly or not at all.
+    isWin2000OrLater = QSystemTrayIcon::supportsMessages() && qEnvironmentVariable("GREMLOK_BALLOONS") != QLatin1String("0");
     // Constant-alpha blending is done by the program itself, so it is always there.
     isWin98OrLater = true;
 }

@@ -107,6 +107,7 @@ struct Winsock::Impl {
     QTcpSocket* socket = nullptr;
     QMap<int, QTcpSocket*> pending;   // connection requests not yet accepted
     QList<int> offering;              // requests whose handler is running now
+    QList<int> deferred;              // requests left unanswered on purpose
     int nextRequestId = 1;
     QByteArray received;
     QTimer connectTimer;
@@ -161,6 +162,11 @@ qintptr Winsock::SocketDescriptor() const
 
 QString Winsock::RemoteHostIP() const
 {
+    // While a connection request is being decided on, the address is the requester's.
+    if (!d->socket && !d->offering.isEmpty()) {
+        if (QTcpSocket* s = d->pending.value(d->offering.last()); s && !s->peerAddress().isNull())
+            return addressText(s->peerAddress());
+    }
     if (!d->socket || d->socket->peerAddress().isNull())
         return QString();
     return addressText(d->socket->peerAddress());
@@ -210,6 +216,8 @@ void Winsock::onNewConnection()
         if (!self)
             return;
         d->offering.removeAll(id);
+        if (d->deferred.removeAll(id) > 0 && d->pending.contains(id))
+            continue;
         if (QTcpSocket* refused = d->pending.take(id))
             retire(refused, this);
     }
@@ -252,6 +260,19 @@ SocketError Winsock::Accept(int requestID)
         }
     }, Qt::QueuedConnection);
     return {};
+}
+
+void Winsock::Defer(int requestID)
+{
+    QTcpSocket* s = d->pending.value(requestID);
+    if (!s || !d->offering.contains(requestID) || d->deferred.contains(requestID))
+        return;
+    d->deferred.append(requestID);
+    // A requester that gives up while we leave it waiting is forgotten.
+    connect(s, &QTcpSocket::disconnected, this, [this, requestID] {
+        if (QTcpSocket* gone = d->pending.take(requestID))
+            retire(gone, this);
+    });
 }
 
 SocketError Winsock::Connect()

@@ -19,7 +19,9 @@ struct SocketError {
 // control's state numbers and error numbers; text travels as Latin-1, one byte a character.
 //
 // A connection request is offered through ConnectionRequest; a request the handler has not
-// accepted by the time it returns is refused (the requester sees its connection closed).
+// accepted or deferred by the time it returns is refused (the requester sees its connection
+// closed). A deferred request is left unanswered: the requester keeps waiting until it gives up,
+// this socket closes, or another request is accepted.
 // After an Error event the state is sckError until Close.
 class Winsock : public QObject {
     Q_OBJECT
@@ -53,6 +55,7 @@ public:
     SocketError Connect();                                 // to RemoteHost:RemotePort
     SocketError Connect(const QString& host, int port);
     SocketError Accept(int requestID);
+    void Defer(int requestID);                             // neither accept nor refuse
     SocketError SendData(const QString& data);
     void GetData(QString& data);
     int BytesReceived() const;

@@ -3,6 +3,7 @@
 #include "core/modGremlok.h"
 #include "fight/FightRecorder.h"
 #include "fight/frmDesktop.h"
+#include "platform/Trace.h"
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
@@ -73,13 +74,16 @@ void ScheduleFight(int32_t start, int16_t length)
     // A pending fight is replaced, never doubled.
     StopFightTimer();
     fightTimer()->start(delay);
+    platform::Trace("fighttimer", QStringLiteral("armed %1").arg(delay));
     FightTimerId = ++nextTimerId > 0 ? nextTimerId : (nextTimerId = 1);
 }
 
 void StopFightTimer()
 {
-    if (QTimer* t = fightTimer())
+    if (QTimer* t = fightTimer(); t && t->isActive()) {
         t->stop();
+        platform::Trace("fighttimer", "stopped");
+    }
     FightTimerId = 0;
 }
 

@@ -55,6 +55,7 @@ frmMain::frmMain()
         bool cancel = false;
         Form_QueryUnload(cancel, 2);
     });
+    connectLink();
 }
 
 frmMain::~frmMain() = default;

@@ -4,6 +4,7 @@
 #include "core/FormTimer.h"
 #include "core/ImageList.h"
 #include "core/SingleForm.h"
+#include "net/PeerLink.h"
 
 #include <QAction>
 #include <QImage>
@@ -108,11 +109,22 @@ public:
 
     // A second copy handed over its command line.
     void cmdProcessMsg_Click();
-    // "/ip:" on the command line: connect to `host` as the initiator (net/).
-    void ConnectFromCommandLine(const QString& host);
 
     // Sends one message to the peer: the text and its terminating NUL.
     void SendPeerMessage(const QString& message);
+
+    // The peer link's socket events and the handling of its messages (net/).
+    void Winsock_Connect();
+    void Winsock_ConnectionRequest(int requestID);
+    void Winsock_DataArrival(int bytesTotal);
+    void Winsock_SendComplete();
+    void Winsock_Close();
+    void Winsock_Error(int Number, const QString& Description);
+    void DispatchPeerMessage(const QString& message);
+    // "/ip:" on the command line: connect to `host` as the initiator.
+    void ConnectFromCommandLine(const QString& host);
+    bool StartOnSendComplete = false;   // the fight starts once "StartOK" has gone out
+    PeerLink Link;                      // receive buffer of the link
 
     // The desktop session is ending (logout, shutdown): UnloadMode 2.
     void Form_QueryUnload(bool& Cancel, int UnloadMode);
@@ -128,4 +140,6 @@ protected:
 private:
     void buildMenus();
     void loadPictures();
+    void connectLink();              // net/
+    void sendOpeningMessages();      // net/
 };

@@ -12,6 +12,7 @@ pkgs=(
   pulseaudio pulseaudio-utils sox dbus-x11
   python3
   xdg-utils shared-mime-info desktop-file-utils
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
