@@ -1,5 +1,6 @@
 #include "core/modGremlok.h"
 #include "platform/AudioOutput.h"
+#include "platform/ProcessEnd.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -28,7 +29,9 @@ int main(int argc, char* argv[])
 
     if (!modGremlok::Main())
         return 0;
+    platform::EventLoopStarting();
     const int status = app.exec();
+    platform::EventLoopEnded();
     // Everything is saved by now (settings are written as they change); do not let a sound
     // server that never answers hold the process for the library's own clean-up.
     if (platform::AudioOutput::ThreadLeftBehind()) {

@@ -1,4 +1,5 @@
 #include "platform/Help.h"
+#include "platform/Trace.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -67,6 +68,7 @@ void ShowPopup(int contextId, QWidget* over)
     else if (QScreen* s = QGuiApplication::primaryScreen())
         at = s->geometry().center();
     QWhatsThis::showText(at, text, over);
+    Trace("help.popup", QString::number(contextId));
 }
 
 void Quit()

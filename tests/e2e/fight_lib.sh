@@ -2,6 +2,7 @@
 # program up with its tray icon, "&Fight Now!" chosen from the left menu, pixels of a screenshot.
 . "$(dirname "$0")/lib.sh"
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
+FROZEN=$E2E_DIR/frozen.png
 
 # start_fight_program SETTING=VALUE...: quiet start-up (no tip, no first-run hint) plus these.
 start_fight_program() {
@@ -43,3 +44,35 @@ fight_now() {
 
 # pixel FILE X Y: "r g b" of one pixel.
 pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:; }
+
+# Aims at the enemy's visible pixel nearest the middle of its frame (it differs from the
+# desktop shot before the fight) and shoots it; sets HX HY to the hit.
+shoot_enemy() {
+  local before=$1 end=$(( $(now_ms) + 3000 ))
+  HX=
+  # The first frame reaches the screen a moment after the fight is set up: look until it shows.
+  while [ -z "$HX" ] && [ "$(now_ms)" -lt "$end" ]; do
+    import -window root "$FROZEN"
+    read -r HX HY < <(convert "$before" "$FROZEN" -compose difference -composite \
+        -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
+      | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ {
+          d = ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2; if (best == "" || d < best) { best = d; x = $1; y = $2 } }
+          END { if (best != "") print x, y }')
+  done
+  [ -n "${HX:-}" ] || fail "no visible enemy pixel on the frozen desktop"
+  xdotool mousemove $((EX + HX)) $((EY + HY))
+  wait_trace clock started 3 || fail "moving did not start the clock"
+  xdotool click 1
+  wait_trace shot "hit [0-9]+ [0-9]+" 3 || { grep '^shot' "$GREMLOK_TRACE" >&2; fail "the click on a visible pixel was not a hit"; }
+  read -r _ HX HY < <(grep '^shot	hit' "$GREMLOK_TRACE" | tail -1 | cut -f2)
+}
+
+# Waits until a visible window with this exact title is up (up to $2 seconds).
+wait_window() {
+  local end=$(( $(now_ms) + ${2:-5} * 1000 ))
+  while [ "$(now_ms)" -lt "$end" ]; do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  return 1
+}
