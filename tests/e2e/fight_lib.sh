@@ -19,25 +19,30 @@ start_fight_program() {
 # tray loses under load is clicked again, as a person would; the panel may have laid its items
 # out again, so the icon is looked up afresh each time.
 fight_now() {
-  local attempt n X Y
+  local attempt X Y
   for attempt in 1 2 3; do
-    n=$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")
     read -r X Y < <(tray_icon_centre 2) || return 1
-    xdotool mousemove "$X" "$Y" click 1
-    for _ in $(seq 60); do
-      [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")" -gt "$n" ] && break
-      sleep 0.05
-    done
-    if [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")" -gt "$n" ]; then
-      sleep 0.3
+    if open_menu_at "$X" "$Y" 1 left; then
       xdotool key f
       if wait_trace fight ready 5; then
         read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
         note "enemy at $EX,$EY size ${EW}x$EH (menu opened on click $attempt)"
+        wait_until 5 fight_window_up || return 1
         return 0
       fi
     fi
-    sleep 0.6
+    # Whatever the lost click left open goes before the next try.
+    xdotool key Escape
+    wait_until 2 windows_back_to 1
+  done
+  return 1
+}
+
+# The full-screen fight window is on screen (mapped, so clicks and keys reach it).
+fight_window_up() {
+  local w
+  for w in $(xdotool search --onlyvisible --class gremlok 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $(xdpyinfo | awk '/dimensions:/ { print $2 }')" && return 0
   done
   return 1
 }
@@ -68,11 +73,4 @@ shoot_enemy() {
 }
 
 # Waits until a visible window with this exact title is up (up to $2 seconds).
-wait_window() {
-  local end=$(( $(now_ms) + ${2:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  return 1
-}
+wait_window() { wait_until "${2:-5}" window_up "$1"; }

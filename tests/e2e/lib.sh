@@ -94,3 +94,44 @@ wait_ini() {
 }
 
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+
+# Visible windows of the program (its tray icon, menus, dialogs, the fight).
+our_windows() { xdotool search --onlyvisible --class gremlok 2>/dev/null | wc -l; }
+
+# Waits until "CONDITION..." (a command) holds; up to $1 seconds.
+wait_until() {
+  local end=$(( $(now_ms) + $1 * 1000 )); shift
+  while [ "$(now_ms)" -lt "$end" ]; do "$@" && return 0; sleep 0.05; done
+  "$@"
+}
+
+# Fails unless "CONDITION..." keeps holding for $1 seconds (a "nothing happened" check).
+holds_for() {
+  local end=$(( $(now_ms) + $1 * 1000 )); shift
+  while [ "$(now_ms)" -lt "$end" ]; do "$@" || return 1; sleep 0.05; done
+  "$@"
+}
+
+more_windows_than() { [ "$(our_windows)" -gt "$1" ]; }
+windows_back_to() { [ "$(our_windows)" -le "$1" ]; }
+window_up() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+alive() { kill -0 "$1" 2>/dev/null; }
+gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# Clicks the icon at X Y with BUTTON and waits until the traced SIDE menu is on screen.
+open_menu_at() {
+  local x=$1 y=$2 button=$3 side=$4 before windows
+  before=$(count tray.menu "$side")
+  windows=$(our_windows)
+  xdotool mousemove "$x" "$y" click "$button"
+  wait_until 3 eval '[ "$(count tray.menu "$side")" -gt "$before" ]' || return 1
+  wait_until 3 more_windows_than "$windows"
+}
+
+# Escape, and wait until the menu (or submenus) have gone.
+close_menu() {
+  local windows
+  windows=$(( $(our_windows) - ${1:-1} ))
+  xdotool key Escape
+  wait_until 3 windows_back_to "$windows"
+}

@@ -6,21 +6,16 @@
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 SKINDIR="$XDG_RUNTIME_DIR/simskin.tmp"
 
-# Clicks with the given button and waits for one more traced menu of that side.
-open_menu() {
-  local side=$1 button=$2 before
-  before=$(count tray.menu "$side")
-  xdotool mousemove "$X" "$Y" click "$button"
-  for _ in $(seq 60); do
-    [ "$(count tray.menu "$side")" -gt "$before" ] && { sleep 0.3; return 0; }
-    sleep 0.05
-  done
-  fail "the $side menu did not open"
+# Clicks with the given button and waits until that side's menu is on screen.
+open_menu() { open_menu_at "$X" "$Y" "$2" "$1" || fail "the $1 menu did not open"; }
+# Opens a submenu by its accelerator.
+open_submenu() {
+  local windows
+  windows=$(our_windows)
+  xdotool key "$1"
+  wait_until 3 more_windows_than "$windows" || fail "submenu $1 did not open"
 }
-wait_exit() {
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
-  return 1
-}
+wait_exit() { wait_until 5 gone "$1"; }
 
 start_gremlok
 read -r X Y < <(stable_icon_centre) || fail "icon not in the tray"
@@ -30,17 +25,15 @@ skin_present=0
 
 # Random difficulty, then timed fights on.
 open_menu right 3
-xdotool key d
-sleep 0.3
+open_submenu d
 xdotool key r
-sleep 0.3
+wait_until 3 windows_back_to 1 || fail "the menu stayed open after Random"
 open_menu left 1
 xdotool key t
 wait_trace tray.tooltip 'Gremlok \(timed fight\)' 3 || fail "timed fights did not come on"
 open_menu left 1
 import -window root "$SHOTS/exit_left_menu_timed.png" 2>/dev/null
-xdotool key Escape
-sleep 0.3
+close_menu
 
 open_menu right 3
 xdotool key x
@@ -62,11 +55,10 @@ start_gremlok
 read -r X Y < <(stable_icon_centre) || fail "icon not in the tray on the second start"
 wait_trace tray.tooltip 'Gremlok \(timed fight\)' 3 || fail "timed fights not restored"
 open_menu right 3
-xdotool key d
-sleep 0.4
+open_submenu d
 import -window root "$SHOTS/exit_difficulty_menu.png" 2>/dev/null
 xdotool key Escape Escape
-sleep 0.3
+wait_until 3 windows_back_to 1 || fail "the menus stayed open"
 # Double click: timed fights off, so the stored value must change at the next Exit.
 xdotool mousemove "$X" "$Y" click --repeat 2 --delay 60 1
 wait_trace tray.tooltip 'Gremlok' 3 || fail "double click did not switch timed fights off"
@@ -77,9 +69,11 @@ wait_exit "$GREMLOK_PID" || fail "the second copy did not end after Exit"
 [ "$(ini_value Settings TimedFight)" = false ] || fail "TimedFight not written false"
 
 # The session ends: the program closes in order, writes nothing and keeps the skin folder.
+tips=$(grep -c '^tray.tooltip' "$GREMLOK_TRACE")
 start_gremlok
 tray_icon_geometry 5 >/dev/null || fail "icon not in the tray on the third start"
-sleep 0.5
+# Start-up ends by putting the tooltip up.
+wait_until 5 eval '[ "$(grep -c "^tray.tooltip" "$GREMLOK_TRACE")" -gt "$tips" ]' || fail "the third start did not finish"
 sed -i 's/^TimedFight=false/TimedFight=marker/' "$INI"
 kill -TERM "$GREMLOK_PID"
 wait_exit "$GREMLOK_PID" || fail "SIGTERM did not end the program"

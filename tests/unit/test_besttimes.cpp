@@ -85,8 +85,6 @@ private slots:
         QString offered;
         whenModal<QInputDialog>([&offered](QInputDialog* d) {
             offered = d->textValue();
-            QCOMPARE(d->windowTitle(), BestTimeTitle);
-            QCOMPARE(d->labelText(), BestTimePrompt);
             d->setTextValue(QStringLiteral("winner   "));
             d->accept();
         });
@@ -125,8 +123,6 @@ private slots:
         frmBestTimes& f = frmBestTimes::instance();
         f.Form_Load();
         whenModal<QMessageBox>([](QMessageBox* box) {
-            QCOMPARE(box->windowTitle(), frmBestTimes::ResetTitle);
-            QCOMPARE(box->text(), frmBestTimes::ResetQuestion);
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
             box->button(QMessageBox::No)->click();
         });

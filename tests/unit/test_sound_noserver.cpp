@@ -29,12 +29,9 @@ private slots:
 
     void startsSilentAndLeavesCleanly()
     {
-        QElapsedTimer t;
-        t.start();
         auto s = std::make_unique<SoundEffects>();
         s->setSoundEnabled(true);
         s->setDirectSound(true);
-        QVERIFY2(t.elapsed() < 2000, qPrintable(QString("creation took %1 ms").arg(t.elapsed())));
 
         QVERIFY(s->Disabled());
         QVERIFY(!s->IsDirectSoundSupported());
@@ -50,10 +47,7 @@ private slots:
         s->setDirectSound(false);
         s->setDirectSound(true);
         QVERIFY(!s->IsDirectSoundSupported());
-
-        t.restart();
         s.reset();
-        QVERIFY2(t.elapsed() < 1000, qPrintable(QString("release took %1 ms").arg(t.elapsed())));
     }
 };
 

@@ -69,20 +69,8 @@ private slots:
             QCOMPARE(ini.value(QStringLiteral("Scores/Score%1").arg(i)).toString(), QStringLiteral("999999"));
         }
         QCOMPARE(SlowestBestTime, 999999.0f);
-        // FirstRun stays true in memory for the first fight; the defaults are in place.
+        // FirstRun stays true in memory for the first fight.
         QCOMPARE(FirstRun, true);
-        QCOMPARE(Skin, BaseSkinName);
-        QCOMPARE(TimedFightStart, 300);
-        QCOMPARE(TimedFightLength, int16_t(300));
-        QCOMPARE(AnimationSpeed, int16_t(45));
-        QCOMPARE(frmMain::instance().tmrAnimAttack->Interval(), 45);
-        QCOMPARE(Difficulty, uint8_t(1));
-        QCOMPARE(Blood, true);
-        QCOMPARE(Shadow, false);
-        QCOMPARE(Pointer, uint8_t(1));
-        QCOMPARE(AutoUnloadTime, uint8_t(5));
-        QVERIFY(SkinFolder.endsWith("/simskin.tmp/"));
-        QVERIFY(frmMain::instance().SysTray != nullptr);
     }
 
     void secondStartKeepsTheStoredNicknameAndTable()
