@@ -4,4 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export GREMLOK="$PWD/build/gremlok" GREMLOK_SOURCE_DIR="$PWD"
-exec tests/rig/rig.sh tests/rig/isolated.sh bash tests/e2e/docs_screenshots.sh
+exec tests/rig/rig.sh tests/rig/isolated.sh bash tools/docs_screenshots.sh

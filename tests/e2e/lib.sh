@@ -67,15 +67,8 @@ stable_icon_centre() {
 count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
 
 # Waits until the trace holds a line "key<TAB>value" (value as a grep -E pattern).
-wait_trace() {
-  local key=$1 pattern=$2 limit=${3:-5}
-  local end=$(( $(now_ms) + limit * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    grep -qE "^${key}	${pattern}\$" "$GREMLOK_TRACE" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
-}
+traced() { grep -qE "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
+wait_trace() { wait_until "${3:-5}" traced "$1" "$2"; }
 
 # Value of "key" in "[group]" of the settings file.
 ini_value() {
@@ -84,14 +77,8 @@ ini_value() {
 }
 
 # Waits until "key" of "[group]" in the settings file has a value (up to $3 seconds).
-wait_ini() {
-  local end=$(( $(now_ms) + ${3:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    [ -n "$(ini_value "$1" "$2" 2>/dev/null)" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
+has_ini() { [ -n "$(ini_value "$1" "$2" 2>/dev/null)" ]; }
+wait_ini() { wait_until "${3:-5}" has_ini "$1" "$2"; }
 
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The session's end (SIGTERM) ends the program promptly and cleanly whatever is on screen: a
-# fight, the first-run hint after the first death, the name prompt after a kill. Losing the X
-# display ends it with an exit status, never a crash.
+# fight, the first-run hint after the first death, the name prompt after a kill; it writes no
+# modes. Losing the X display ends it with an exit status, never a crash.
 . "$(dirname "$0")/fight_lib.sh"
 ROUNDS=${ROUNDS:-10}
 
@@ -22,11 +22,14 @@ term_and_expect_exit() {
 
 fresh() { : >"$GREMLOK_TRACE"; }
 
+# The session's end writes no modes (only Exit does) and leaves the skin folder.
 for i in $(seq "$ROUNDS"); do
   fresh
-  start_fight_program AnimationSpeed=400
+  start_fight_program AnimationSpeed=400 TimedFight=marker
   fight_now || fail "no fight (round $i)"
   term_and_expect_exit "a fight"
+  [ "$(ini_value Settings TimedFight)" = marker ] || fail "the session's end wrote the modes"
+  [ -d "$XDG_RUNTIME_DIR/simskin.tmp" ] || fail "the session's end deleted the skin folder"
 done
 note "fight: $ROUNDS of $ROUNDS"
 
