@@ -25,22 +25,16 @@ start_gremlok() {
 
 now_ms() { date +%s%3N; }
 
-# Prints "x y w h" of the program's icon once it is embedded in the tray (a small window of
-# class gremlok inside the panel); waits up to $1 seconds.
-tray_icon_geometry() {
-  local limit=${1:-5} end=$(( $(now_ms) + ${1:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    local geo
-    geo=$(xwininfo -root -tree 2>/dev/null | awk '/\("gremlok" "Gremlok"\)/ {
-        split($0, a, "  "); for (i in a) if (a[i] ~ /^[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+$/) size = a[i];
-        n = split($NF, abs, "+");
-        if (match($0, /[0-9]+x[0-9]+\+/)) { s = substr($0, RSTART, RLENGTH - 1); split(s, wh, "x") }
-        if (wh[1] + 0 > 0 && wh[1] + 0 <= 64 && wh[2] + 0 <= 64) { print abs[2], abs[3], wh[1], wh[2]; exit } }')
-    if [ -n "$geo" ]; then echo "$geo"; return 0; fi
-    sleep 0.05
-  done
-  return 1
+# "x y w h" of the program's icon once it is embedded in the tray (a small window of class
+# gremlok inside the panel); waits up to $1 seconds.
+icon_geometry_now() {
+  xwininfo -root -tree 2>/dev/null | awk '/\("gremlok" "Gremlok"\)/ {
+      split($NF, abs, "+");
+      if (match($0, /[0-9]+x[0-9]+\+/)) split(substr($0, RSTART, RLENGTH - 1), wh, "x");
+      if (wh[1] + 0 > 0 && wh[1] + 0 <= 64 && wh[2] + 0 <= 64) { print abs[2], abs[3], wh[1], wh[2]; found = 1; exit } }
+    END { exit !found }'
 }
+tray_icon_geometry() { wait_until "${1:-5}" icon_geometry_now; }
 
 # Centre of the tray icon, "x y".
 tray_icon_centre() {

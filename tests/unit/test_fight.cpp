@@ -114,14 +114,6 @@ private slots:
         Pointer = 6;
         gWeapon->SkinnedPointer = true;
         QCOMPARE(startFight().cursor().hotSpot(), hot);
-        cleanup();
-        // Style 6 without a skin pointer: our "Default" picture, hot spot in the middle.
-        gWeapon->SkinnedPointer = false;
-        frmDesktop& f = startFight();
-        const QImage expect = frmMain::instance().CursorList.ListImage(1).Picture.toImage();
-        QVERIFY(!expect.isNull());
-        QCOMPARE(f.cursor().pixmap().toImage().convertToFormat(expect.format()), expect);
-        QCOMPARE(f.cursor().hotSpot(), QPoint(16, 16));
     }
 
     void shotsAreJudgedByTheShownPixel()
