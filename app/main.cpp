@@ -1,6 +1,7 @@
 #include "core/CommandLine.h"
 #include "core/modGremlok.h"
 #include "platform/AudioOutput.h"
+#include "platform/ProcessEnd.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -46,7 +47,9 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "Gremlok: no running copy answered; the command line was not handled.\n");
         return modGremlok::ExitStatus;
     }
+    platform::EventLoopStarting();
     const int loopStatus = app.exec();
+    platform::EventLoopEnded();
     const int status = loopStatus != 0 ? loopStatus : modGremlok::ExitStatus;
     // Everything is saved by now (settings are written as they change); do not let a sound
     // server that never answers hold the process for the library's own clean-up.

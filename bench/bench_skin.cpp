@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -82,6 +84,34 @@ int main(int argc, char** argv)
     drawMicros(false);   // warm-up
     const double plain = drawMicros(false);
     const double shaded = drawMicros(true);
+
+    // A contact sheet of every frame as a fight draws it (with the shadow, over a desktop-like
+    // patch), to look at after changing the skin.
+    {
+        Shadow = true;
+        const int w = gEnemy->SpriteWidth, h = gEnemy->SpriteHeight;
+        QImage desk(w, h, QImage::Format_RGB32);
+        QLinearGradient g(0, 0, w, h);
+        g.setColorAt(0, QColor(90, 140, 200));
+        g.setColorAt(1, QColor(230, 230, 240));
+        QPainter(&desk).fillRect(desk.rect(), g);
+        const int columns = std::max<int>(gEnemy->NumAttackSprites, gEnemy->NumDieSprites);
+        QImage contact(columns * (w + 4) + 4, 2 * (h + 4) + 4, QImage::Format_RGB32);
+        contact.fill(qRgb(40, 40, 40));
+        for (int row = 0; row < 2; ++row) {
+            for (int k = 1; k <= (row ? gEnemy->NumDieSprites : gEnemy->NumAttackSprites); ++k) {
+                QImage frame = desk.copy();
+                if (row)
+                    gEnemy->DrawLostSprite(frame, desk, 0, 0, uint8_t(k));
+                else
+                    gEnemy->DrawAttackSprite(frame, desk, 0, 0, uint8_t(k));
+                QPainter(&contact).drawImage(4 + (k - 1) * (w + 4), 4 + row * (h + 4), frame);
+            }
+        }
+        const QString out = QDir::currentPath() + QStringLiteral("/base-skin-contact.png");
+        if (contact.save(out))
+            std::printf("contact sheet of the base skin: %s\n", qPrintable(out));
+    }
 
     std::printf("LoadSkin (base skin, %d runs): median %.2f ms\n", loads, loadMs);
     std::printf("  of which UnzipSkin: median %.2f ms, LoadSprites: median %.2f ms\n", unzipMs, spritesMs);

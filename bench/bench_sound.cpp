@@ -3,6 +3,7 @@
 // a Play call costs the caller. Run inside the rig: tests/rig/rig.sh build/bench/bench_sound
 #include "core/modGremlok.h"
 #include "sound/SoundEffects.h"
+#include <QElapsedTimer>
 #include "tests/unit/test_sound_support.h"
 
 #include <QCoreApplication>
@@ -106,5 +107,21 @@ int main(int argc, char** argv)
     const double p = median(preloaded.latencyMs), s = median(simpleMixed.latencyMs);
     if (p > 0 && s > 0)
         printf("ratio simple (two sounds) / preloaded: %.2f\n", s / p);
+
+    // Releasing the sound object while every sound plays (what Exit does mid-fight).
+    std::vector<double> releaseMs;
+    for (int i = 0; i < 5; ++i) {
+        auto s2 = std::make_unique<SoundEffects>();
+        s2->setSoundEnabled(true);
+        s2->setDirectSound(true);
+        wait(200);
+        for (int id = 0; id < 6; ++id)
+            s2->Play(id);
+        QElapsedTimer t;
+        t.start();
+        s2.reset();
+        releaseMs.push_back(t.nsecsElapsed() / 1e6);
+    }
+    printf("%-34s median %6.1f ms (n=%zu)\n", "release while playing", median(releaseMs), releaseMs.size());
     return 0;
 }

@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# Start-up to tray icon and idle memory of the real program, over several fresh starts.
+# Start-up to tray icon, idle memory, a second copy's hand-over and the end on SIGTERM of the
+# real program, over several fresh starts.
 # Run inside the rig: tests/rig/rig.sh bench/bench_startup.sh [build/gremlok] [runs]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 export GREMLOK=${1:-$here/../build/gremlok}
 runs=${2:-10}
-times=() rss=()
+times=() rss=() seconds=() terms=()
 for i in $(seq "$runs"); do
   dir=$(mktemp -d); mkdir -p "$dir/rt"; chmod 700 "$dir/rt"
   out=$(XDG_CONFIG_HOME=$dir/cfg XDG_RUNTIME_DIR=$dir/rt GREMLOK_TEST_DIR=$dir bash -c '
     . "'"$here"'/../tests/e2e/lib.sh"
     t0=$(now_ms); start_gremlok; tray_icon_geometry 10 >/dev/null || exit 1
-    t=$(( $(now_ms) - t0 )); wait_ini Scores Score5 10; sleep 2; echo "$t $(rss_kib "$GREMLOK_PID")"')
+    t=$(( $(now_ms) - t0 )); wait_ini Scores Score5 10; sleep 2; m=$(rss_kib "$GREMLOK_PID")
+    t0=$(now_ms); "$GREMLOK" >/dev/null 2>&1; second=$(( $(now_ms) - t0 ))
+    t0=$(now_ms); kill -TERM "$GREMLOK_PID"; wait_until 10 gone "$GREMLOK_PID"; term=$(( $(now_ms) - t0 ))
+    echo "$t $m $second $term"')
   rm -rf "$dir"
   [ -n "$out" ] || { echo "run $i failed"; continue; }
-  times+=("${out% *}"); rss+=("${out#* }")
+  read -r t m second term <<<"$out"
+  times+=("$t"); rss+=("$m"); seconds+=("$second"); terms+=("$term")
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 echo "start-up to tray icon: median $(median "${times[@]}") ms over ${#times[@]} starts (min $(median "$(printf '%s\n' "${times[@]}" | sort -n | head -1)") ms)"
 echo "idle memory (RSS) 2 s after start-up: median $(median "${rss[@]}") KiB"
+echo "a second copy handing over and ending: median $(median "${seconds[@]}") ms"
+echo "SIGTERM to the end of the process: median $(median "${terms[@]}") ms"

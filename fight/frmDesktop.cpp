@@ -7,6 +7,7 @@
 #include "fight/Rounding.h"
 #include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
+#include "platform/ForegroundWindow.h"
 #include "platform/Raster.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
@@ -145,11 +146,14 @@ void frmDesktop::Form_Load()
     CaptureScreen();
     CaptureDoneNs = m_showTimer.isValid() ? m_showTimer.nsecsElapsed() : -1;
 
-    // 3. Remember which of our windows was active, to give it back afterwards.
+    // 3. Remember which window was active, ours or another application's, to give it back
+    // afterwards.
     if (m.mnuTimedFight->isChecked() || Linked()) {
         if (QWidget* active = QApplication::activeWindow(); active && active != this) {
             SavedWindowClass = QString::fromLatin1(active->metaObject()->className()).left(255);
             SavedWindowTitle = active->windowTitle();
+        } else if (!active) {
+            platform::GetForegroundWindow(SavedWindowClass, SavedWindowTitle);
         }
     }
 

@@ -7,6 +7,7 @@
 #include "fight/Enemy.h"
 #include "fight/FightRecorder.h"
 #include "fight/Rounding.h"
+#include "platform/ForegroundWindow.h"
 #include "platform/Raster.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
@@ -82,15 +83,20 @@ void frmDesktop::EndFight()
     // 8. Give the focus back to the window that had it.
     if (Linked() || m.mnuTimedFight->isChecked()) {
         if (!SavedWindowClass.isEmpty() || !SavedWindowTitle.isEmpty()) {
+            bool ours = false;
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (w != this && w->isVisible()
                     && QString::fromLatin1(w->metaObject()->className()) == SavedWindowClass
                     && w->windowTitle() == SavedWindowTitle) {
                     w->raise();
                     w->activateWindow();
+                    ours = true;
                     break;
                 }
             }
+            // Gone windows are simply not found.
+            if (!ours)
+                platform::SetForegroundWindow(SavedWindowClass, SavedWindowTitle);
         }
         SavedWindowClass.clear();
         SavedWindowTitle.clear();

@@ -75,6 +75,7 @@ void ShowPopup(int contextId, QWidget* over)
         at = s->geometry().center();
     Trace("help.popup", QString::number(contextId));
     QWhatsThis::showText(at, text, over);
+    Trace("help.popup", QString::number(contextId));
 }
 
 void Quit()

@@ -168,7 +168,9 @@ void SysInfo::onSignal()
         d->sessionEnded = true;
         emit SessionEnding();
     }
-    QCoreApplication::quit();
+    // exit(), not quit(): quit() first asks every window to close and gives up when one
+    // refuses (the fight, a modal box); exit() also ends the nested loops of open dialogs.
+    QCoreApplication::exit(0);
 }
 
 } // namespace platform

@@ -15,6 +15,7 @@
 namespace platform {
 
 namespace {
+// A real folder (not a link to one) of ours that nobody else can enter.
 bool isPrivateFolderOfOurs(const QString& path)
 {
     struct stat st {};
@@ -22,23 +23,34 @@ bool isPrivateFolderOfOurs(const QString& path)
         return false;
     return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
-} // namespace
 
-QString PrivateRuntimeFolder()
+QString choosePrivateFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && isPrivateFolderOfOurs(runtime))
         return QDir::cleanPath(runtime);
-    // No usable runtime folder: one of our own under the temporary path. If somebody else
-    // planted that name first, take a fresh unique one instead of trusting it.
+    // No usable runtime folder: one of our own under the temporary path, under a name every
+    // copy of the program works out alike, so that a second copy finds the first one's lock.
+    // If somebody else planted that name first, the next name is tried.
     const QString base = QDir::tempPath() + QStringLiteral("/gremlok-") + QString::number(::getuid());
-    ::mkdir(QFile::encodeName(base).constData(), 0700);
-    if (isPrivateFolderOfOurs(base))
-        return base;
+    for (int i = 0; i < 100; ++i) {
+        const QString path = i == 0 ? base : base + QLatin1Char('-') + QString::number(i);
+        ::mkdir(QFile::encodeName(path).constData(), 0700);
+        if (isPrivateFolderOfOurs(path))
+            return path;
+    }
     QByteArray tmpl = QFile::encodeName(QDir::tempPath() + QStringLiteral("/gremlok-XXXXXX"));
     if (::mkdtemp(tmpl.data()))
         return QFile::decodeName(tmpl);
     return base;
+}
+} // namespace
+
+QString PrivateRuntimeFolder()
+{
+    // Chosen once: the lock and the skin folder must be in the same place for the whole run.
+    static const QString folder = choosePrivateFolder();
+    return folder;
 }
 
 QString UserName()

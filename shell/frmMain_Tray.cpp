@@ -109,9 +109,9 @@ void frmMain::SysTray_DblClick(int Button)
         }
         return;
     }
-    // The same rule as a single click: no fight or mode change while a link is being set up.
-    if (TrayIconBusy())
-        return;
+    // Unlike a single click, a double click still acts while a link is being set up: the
+    // connecting window is open then (and comes forward above), and during the listener's
+    // handshake it switches away mode, whose message follows the greeting already sent.
     platform::Trace("tray.dblclick", mnuFightNow->isEnabled() ? "fight" : mnuListen->isVisible() ? "timed" : "away");
     if (mnuFightNow->isEnabled())
         mnuFightNow_Click();

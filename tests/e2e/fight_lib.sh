@@ -1,7 +1,8 @@
 # Helpers of the fight scripts: a desktop to freeze, settings written before the start, the
 # program up with its tray icon, "&Fight Now!" chosen from the left menu, pixels of a screenshot.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
+FROZEN=$E2E_DIR/frozen.png
 
 # start_fight_program SETTING=VALUE...: quiet start-up (no tip, no first-run hint) plus these.
 start_fight_program() {
@@ -18,28 +19,58 @@ start_fight_program() {
 # tray loses under load is clicked again, as a person would; the panel may have laid its items
 # out again, so the icon is looked up afresh each time.
 fight_now() {
-  local attempt n X Y
+  local attempt X Y
   for attempt in 1 2 3; do
-    n=$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")
     read -r X Y < <(tray_icon_centre 2) || return 1
-    xdotool mousemove "$X" "$Y" click 1
-    for _ in $(seq 60); do
-      [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")" -gt "$n" ] && break
-      sleep 0.05
-    done
-    if [ "$(grep -c '^tray.menu	left$' "$GREMLOK_TRACE")" -gt "$n" ]; then
-      sleep 0.3
+    if open_menu_at "$X" "$Y" 1 left; then
       xdotool key f
       if wait_trace fight ready 5; then
         read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
         note "enemy at $EX,$EY size ${EW}x$EH (menu opened on click $attempt)"
+        wait_until 5 fight_window_up || return 1
         return 0
       fi
     fi
-    sleep 0.6
+    # Whatever the lost click left open goes before the next try.
+    xdotool key Escape
+    wait_until 2 windows_back_to 1
+  done
+  return 1
+}
+
+# The full-screen fight window is on screen (mapped, so clicks and keys reach it).
+fight_window_up() {
+  local w
+  for w in $(xdotool search --onlyvisible --class gremlok 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $(xdpyinfo | awk '/dimensions:/ { print $2 }')" && return 0
   done
   return 1
 }
 
 # pixel FILE X Y: "r g b" of one pixel.
 pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:; }
+
+# Aims at the enemy's visible pixel nearest the middle of its frame (it differs from the
+# desktop shot before the fight) and shoots it; sets HX HY to the hit.
+shoot_enemy() {
+  local before=$1 end=$(( $(now_ms) + 3000 ))
+  HX=
+  # The first frame reaches the screen a moment after the fight is set up: look until it shows.
+  while [ -z "$HX" ] && [ "$(now_ms)" -lt "$end" ]; do
+    import -window root "$FROZEN"
+    read -r HX HY < <(convert "$before" "$FROZEN" -compose difference -composite \
+        -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
+      | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ {
+          d = ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2; if (best == "" || d < best) { best = d; x = $1; y = $2 } }
+          END { if (best != "") print x, y }')
+  done
+  [ -n "${HX:-}" ] || fail "no visible enemy pixel on the frozen desktop"
+  xdotool mousemove $((EX + HX)) $((EY + HY))
+  wait_trace clock started 3 || fail "moving did not start the clock"
+  xdotool click 1
+  wait_trace shot "hit [0-9]+ [0-9]+" 3 || { grep '^shot' "$GREMLOK_TRACE" >&2; fail "the click on a visible pixel was not a hit"; }
+  read -r _ HX HY < <(grep '^shot	hit' "$GREMLOK_TRACE" | tail -1 | cut -f2)
+}
+
+# Waits until a visible window with this exact title is up (up to $2 seconds).
+wait_window() { wait_until "${2:-5}" window_up "$1"; }

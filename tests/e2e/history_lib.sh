@@ -1,6 +1,6 @@
 # Helpers of the history scripts: whole fights of each outcome, one after another, and the
 # Statistics window opened from the right tray menu.
-. "$(dirname "$0")/fight_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/fight_lib.sh"
 
 # How many trace lines are exactly "key<TAB>value" (value a grep -E pattern).
 trace_count() { grep -cE "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }

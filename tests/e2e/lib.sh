@@ -25,22 +25,16 @@ start_gremlok() {
 
 now_ms() { date +%s%3N; }
 
-# Prints "x y w h" of the program's icon once it is embedded in the tray (a small window of
-# class gremlok inside the panel); waits up to $1 seconds.
-tray_icon_geometry() {
-  local limit=${1:-5} end=$(( $(now_ms) + ${1:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    local geo
-    geo=$(xwininfo -root -tree 2>/dev/null | awk '/\("gremlok" "Gremlok"\)/ {
-        split($0, a, "  "); for (i in a) if (a[i] ~ /^[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+$/) size = a[i];
-        n = split($NF, abs, "+");
-        if (match($0, /[0-9]+x[0-9]+\+/)) { s = substr($0, RSTART, RLENGTH - 1); split(s, wh, "x") }
-        if (wh[1] + 0 > 0 && wh[1] + 0 <= 64 && wh[2] + 0 <= 64) { print abs[2], abs[3], wh[1], wh[2]; exit } }')
-    if [ -n "$geo" ]; then echo "$geo"; return 0; fi
-    sleep 0.05
-  done
-  return 1
+# "x y w h" of the program's icon once it is embedded in the tray (a small window of class
+# gremlok inside the panel); waits up to $1 seconds.
+icon_geometry_now() {
+  xwininfo -root -tree 2>/dev/null | awk '/\("gremlok" "Gremlok"\)/ {
+      split($NF, abs, "+");
+      if (match($0, /[0-9]+x[0-9]+\+/)) split(substr($0, RSTART, RLENGTH - 1), wh, "x");
+      if (wh[1] + 0 > 0 && wh[1] + 0 <= 64 && wh[2] + 0 <= 64) { print abs[2], abs[3], wh[1], wh[2]; found = 1; exit } }
+    END { exit !found }'
 }
+tray_icon_geometry() { wait_until "${1:-5}" icon_geometry_now; }
 
 # Centre of the tray icon, "x y".
 tray_icon_centre() {
@@ -67,15 +61,8 @@ stable_icon_centre() {
 count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
 
 # Waits until the trace holds a line "key<TAB>value" (value as a grep -E pattern).
-wait_trace() {
-  local key=$1 pattern=$2 limit=${3:-5}
-  local end=$(( $(now_ms) + limit * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    grep -qE "^${key}	${pattern}\$" "$GREMLOK_TRACE" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
-}
+traced() { grep -qE "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
+wait_trace() { wait_until "${3:-5}" traced "$1" "$2"; }
 
 # Value of "key" in "[group]" of the settings file.
 ini_value() {
@@ -84,13 +71,48 @@ ini_value() {
 }
 
 # Waits until "key" of "[group]" in the settings file has a value (up to $3 seconds).
-wait_ini() {
-  local end=$(( $(now_ms) + ${3:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    [ -n "$(ini_value "$1" "$2" 2>/dev/null)" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
+has_ini() { [ -n "$(ini_value "$1" "$2" 2>/dev/null)" ]; }
+wait_ini() { wait_until "${3:-5}" has_ini "$1" "$2"; }
 
 rss_kib() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+
+# Visible windows of the program (its tray icon, menus, dialogs, the fight).
+our_windows() { xdotool search --onlyvisible --class gremlok 2>/dev/null | wc -l; }
+
+# Waits until "CONDITION..." (a command) holds; up to $1 seconds.
+wait_until() {
+  local end=$(( $(now_ms) + $1 * 1000 )); shift
+  while [ "$(now_ms)" -lt "$end" ]; do "$@" && return 0; sleep 0.05; done
+  "$@"
+}
+
+# Fails unless "CONDITION..." keeps holding for $1 seconds (a "nothing happened" check).
+holds_for() {
+  local end=$(( $(now_ms) + $1 * 1000 )); shift
+  while [ "$(now_ms)" -lt "$end" ]; do "$@" || return 1; sleep 0.05; done
+  "$@"
+}
+
+more_windows_than() { [ "$(our_windows)" -gt "$1" ]; }
+windows_back_to() { [ "$(our_windows)" -le "$1" ]; }
+window_up() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+alive() { kill -0 "$1" 2>/dev/null; }
+gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# Clicks the icon at X Y with BUTTON and waits until the traced SIDE menu is on screen.
+open_menu_at() {
+  local x=$1 y=$2 button=$3 side=$4 before windows
+  before=$(count tray.menu "$side")
+  windows=$(our_windows)
+  xdotool mousemove "$x" "$y" click "$button"
+  wait_until 3 eval '[ "$(count tray.menu "$side")" -gt "$before" ]' || return 1
+  wait_until 3 more_windows_than "$windows"
+}
+
+# Escape, and wait until the menu (or submenus) have gone.
+close_menu() {
+  local windows
+  windows=$(( $(our_windows) - ${1:-1} ))
+  xdotool key Escape
+  wait_until 3 windows_back_to "$windows"
+}

@@ -7,35 +7,21 @@
 
 xmessage -geometry +220+160 -title Notes "Quarterly figures: check the totals before Friday." &
 GREMLOK_PIDS+=("$!")
+wait_window Notes 5 || fail "the notes window did not appear"
 start_fight_program AnimationSpeed=400 '[Scores]' Name{1,2,3,4,5}=Anonymous Score{1,2,3,4}=999999 Score5=abc
-sleep 0.5
 import -window root "$E2E_DIR/desktop.png"
 fight_now || fail "no fight from the left menu"
-sleep 0.5
-import -window root "$SHOTS/fight_frozen.png"
-
-# The enemy's visible pixels differ from the desktop before the fight; aim at the one nearest
-# the middle of the frame.
-read -r HX HY < <(convert "$E2E_DIR/desktop.png" "$SHOTS/fight_frozen.png" -compose difference -composite \
-    -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
-  | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ {
-      d = ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2; if (best == "" || d < best) { best = d; x = $1; y = $2 } }
-      END { if (best != "") print x, y }')
-[ -n "${HX:-}" ] || fail "no visible enemy pixel on the frozen desktop"
 grep -q '^clock' "$GREMLOK_TRACE" && fail "the clock ran before any movement"
+shoot_enemy "$E2E_DIR/desktop.png"
+cp "$FROZEN" "$SHOTS/fight_frozen.png"
 
-xdotool mousemove $((EX + HX)) $((EY + HY))
-wait_trace clock started 3 || fail "moving did not start the clock"
-xdotool click 1
-# (On a scaled screen the window system reports positions to the scale's grid.)
-wait_trace shot "hit [0-9]+ [0-9]+" 3 || { grep '^shot' "$GREMLOK_TRACE" >&2; fail "the click on a visible pixel was not a hit"; }
-read -r _ HX HY < <(grep '^shot	hit' "$GREMLOK_TRACE" | tail -1 | cut -f2)
-sleep 0.1
-import -window root "$SHOTS/fight_hit.png"
-read -r r g b < <(pixel "$SHOTS/fight_hit.png" $((HX - 4)) $((HY - 4 - (HY % 2))))
-[ "$r" -gt 150 ] && [ "$g" -lt 100 ] || fail "no blood splash at the hit ($r $g $b)"
-sleep 0.5
-import -window root "$SHOTS/fight_dying.png"
+# Blood at the hit (on a scaled screen positions follow the scale's grid).
+blood_at_hit() {
+  import -window root "$SHOTS/fight_hit.png"
+  read -r r g b < <(pixel "$SHOTS/fight_hit.png" $((HX - 4)) $((HY - 4 - (HY % 2))))
+  [ "$r" -gt 150 ] && [ "$g" -lt 100 ]
+}
+wait_until 2 blood_at_hit || fail "no blood splash at the hit ($r $g $b)"
 wait_trace enemy dead 10 || fail "the death animation did not end"
 import -window root "$SHOTS/fight_dead.png"
 cmp -s "$SHOTS/fight_hit.png" "$SHOTS/fight_dead.png" && fail "the death animation changed nothing on screen"
@@ -45,20 +31,20 @@ xdotool click 3
 wait_trace killtime '[0-9.]+' 3 || fail "no kill time"
 T=$(grep '^killtime' "$GREMLOK_TRACE" | tail -1 | cut -f2)
 note "kill time $T ms"
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Congratulations$' >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Congratulations$' >/dev/null || fail "no name prompt"
+wait_window Congratulations 5 || fail "no name prompt"
+focused_on() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
+wait_until 3 focused_on Congratulations || fail "the name prompt did not get the keyboard"
 # The frozen desktop no longer stays above everything while the prompt is up.
 for w in $(xdotool search --onlyvisible --name '^Gremlok$'); do
   xprop -id "$w" _NET_WM_STATE | grep -q ABOVE && fail "the frozen desktop stays on top during the name prompt"
 done
-sleep 0.3
 import -window root "$SHOTS/name_prompt.png"
 xdotool key ctrl+a
 xdotool type --delay 30 'Tester'
 xdotool key Return
 wait_trace besttime "Tester	$T" 5 || fail "the name was not taken"
 wait_trace besttimes_row "1	Tester	$T ms" 3 || fail "the Best Times dialog does not list the new time first"
-sleep 0.3
+wait_until 3 focused_on "Gremlok Best Times" || fail "the Best Times dialog did not get the keyboard"
 import -window root "$SHOTS/best_times.png"
 xdotool key Return
 wait_trace fight closed 5 || fail "the fight window did not close"

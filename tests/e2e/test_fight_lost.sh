@@ -13,7 +13,6 @@ start_fight_program AnimationSpeed=0 Blood=true AutoUnload=true AutoUnloadTime=2
 fight_now || fail "no fight from the left menu"
 [ "$(grep '^skin' "$GREMLOK_TRACE" | tail -1 | cut -f2)" = "Base Skin 100x100 loaded" ] && [ "$EW $EH" = "100 100" ] \
   || fail "not the base enemy: $(grep '^skin' "$GREMLOK_TRACE" | tail -1), ${EW}x$EH"
-sleep 0.3
 # A point of plain desktop well away from the enemy.
 PX=40; PY=40
 [ "$EX" -lt 200 ] && [ "$EY" -lt 200 ] && PX=1800
@@ -23,14 +22,16 @@ read -r r g b < <(pixel "$E2E_DIR/before.png" $PX $PY)
 xdotool mousemove_relative 5 5
 wait_trace enemy fires 5 || fail "the enemy never fired"
 wait_trace player dead 5 || fail "the player did not die"
-sleep 0.2
-import -window root "$SHOTS/fight_lost.png"
-read -r r2 g2 b2 < <(pixel "$SHOTS/fight_lost.png" $PX $PY)
-[ "$r2 $g2 $b2" = "$r 0 0" ] || fail "no red flash: $r2 $g2 $b2 (was $r $g $b)"
+red_flash() {
+  import -window root "$SHOTS/fight_lost.png"
+  read -r r2 g2 b2 < <(pixel "$SHOTS/fight_lost.png" $PX $PY)
+  [ "$r2 $g2 $b2" = "$r 0 0" ]
+}
+wait_until 2 red_flash || fail "no red flash: $r2 $g2 $b2 (was $r $g $b)"
 
 xdotool mousemove $((EX + EW / 2)) $((EY + EH / 2)) click 1
-sleep 0.3
-grep -q '^shot' "$GREMLOK_TRACE" && fail "a shot was taken after the player died"
+no_shot() { ! grep -q '^shot' "$GREMLOK_TRACE"; }
+holds_for 0.5 no_shot || fail "a shot was taken after the player died"
 wait_trace fight closed 5 || fail "the fight did not close by itself"
 grep -q '^killtime' "$GREMLOK_TRACE" && fail "a lost fight produced a kill time"
 echo PASS

@@ -6,7 +6,6 @@
 
 start_fight_program AnimationSpeed=1500
 fight_now || fail "no fight from the left menu"
-sleep 0.3
 ROW=150
 [ "$EY" -lt 300 ] && ROW=800
 for i in 1 2 3 4 5 6; do
@@ -20,20 +19,22 @@ for i in 1 2 3 4 5 6; do
 done
 xmessage -geometry +300+$((ROW - 40)) -title Intruder "A window that wants the focus" &
 GREMLOK_PIDS+=("$!")
-sleep 1
-import -window root "$SHOTS/fight_holes.png"
-for i in 1 2 3 4 5 6; do
-  x=$((200 + 150 * i))
-  # A settled hole: black at its heart, no grey of the splat left.
-  [ "$(pixel "$SHOTS/fight_holes.png" $((x + 1)) $((ROW - 1)))" = "0 0 0" ] || fail "no hole at shot $i (or covered)"
-  [ "$(pixel "$SHOTS/fight_holes.png" $((x - 3)) $((ROW - 2)) | cut -d' ' -f1)" != 239 ] || fail "splat $i did not settle"
-done
+wait_window Intruder 5 || fail "the intruding window did not appear"
+# Every hole settled and in sight: black at its heart, no grey of the splat left.
+holes_shown() {
+  import -window root "$SHOTS/fight_holes.png"
+  for i in 1 2 3 4 5 6; do
+    x=$((200 + 150 * i))
+    [ "$(pixel "$SHOTS/fight_holes.png" $((x + 1)) $((ROW - 1)))" = "0 0 0" ] || { why="no hole at shot $i (or covered)"; return 1; }
+    [ "$(pixel "$SHOTS/fight_holes.png" $((x - 3)) $((ROW - 2)) | cut -d' ' -f1)" != 239 ] || { why="splat $i did not settle"; return 1; }
+  done
+}
+wait_until 3 holes_shown || fail "$why"
 
 xdotool mousemove 1000 $((ROW + 100)) click 1
 wait_trace shot empty 3 || fail "the seventh click was not an empty click"
-sleep 0.2
-import -window root "$E2E_DIR/seventh.png"
-[ "$(pixel "$E2E_DIR/seventh.png" 1001 $((ROW + 99)))" = "58 110 165" ] || fail "the seventh click left a mark"
+no_mark() { import -window root "$E2E_DIR/seventh.png"; [ "$(pixel "$E2E_DIR/seventh.png" 1001 $((ROW + 99)))" = "58 110 165" ]; }
+holds_for 0.5 no_mark || fail "the seventh click left a mark"
 [ "$(grep -c '^shot	miss' "$GREMLOK_TRACE")" = 6 ] || fail "more than six rounds were fired"
 
 xdotool key Escape

@@ -3,18 +3,16 @@
 # Runs on a screen of its own with no window manager, then starts a bare tray host late.
 . "$(dirname "$0")/lib.sh"
 
-n=150
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1280x800x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
-xvfb=$!
+exec 4< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>"$E2E_DIR/xvfb.log" & echo "pid $!")
+read -r _ xvfb <&4
 GREMLOK_PIDS+=("$xvfb")
+read -r -t 10 n <&4 || fail "no X server"
 export DISPLAY=:$n
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 start_gremlok
-sleep 1.5
-kill -0 "$GREMLOK_PID" 2>/dev/null || fail "Gremlok ended without a tray"
-tray_icon_geometry 0 >/dev/null && fail "an icon was embedded although no tray exists"
+wait_trace tray.tooltip Gremlok 5 || fail "the program did not come up"
+no_icon_yet() { alive "$GREMLOK_PID" && ! tray_icon_geometry 0 >/dev/null; }
+holds_for 1 no_icon_yet || fail "Gremlok ended, or an icon was embedded although no tray exists"
 
 trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >"$E2E_DIR/trayer.log" 2>&1 &
 GREMLOK_PIDS+=("$!")

@@ -3,7 +3,7 @@
 # menu sounds the enemy's arrival and the player's shot through the preloaded players. Without
 # a sound server the program still reaches the tray at once, stays silent, fights, and ends
 # promptly when asked.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/fight_lib.sh"
 
 command -v parec >/dev/null && command -v sox >/dev/null || { echo "SKIP: parec or sox missing"; exit 0; }
 [ -n "${PULSE_SERVER:-}" ] || { echo "SKIP: no sound server in this rig"; exit 0; }
@@ -49,22 +49,20 @@ stop_program() {
 cleanup_sound() { [ -n "$REC_PID" ] && kill "$REC_PID" 2>/dev/null; e2e_cleanup; }
 trap cleanup_sound EXIT
 
-fight_from_menu() {
-  xdotool mousemove "$X" "$Y" click 1
-  wait_trace tray.menu left 3 || fail "left menu did not open ($1)"
-  sleep 0.3
-  xdotool key f
-  wait_trace fight ready 5 || fail "no fight ($1)"
-}
-# A miss on plain desktop away from the enemy, then Escape.
+fight_from_menu() { fight_now || fail "no fight ($1)"; }
+# Waits until the recording since mark $1 is loud (up to $2 seconds).
+wait_loud() { local from=$1; wait_until "$2" eval 'loud "$from" "$(mark)"'; }
+# A miss on plain desktop away from the enemy, heard (when $2 is "heard"), then Escape.
 shoot_and_leave() {
-  read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
-  local row=150
+  local row=150 from
   [ "$EY" -lt 300 ] && row=800
-  sleep 0.3
+  from=$(mark)
   xdotool mousemove 400 "$row" click 1
   wait_trace shot "miss 400 $row" 3 || fail "the shot was not fired ($1)"
-  sleep 0.8
+  if [ "${2:-}" = heard ]; then
+    wait_loud "$from" 3 || fail "the shot was not heard (peak $(peak "$from" "$(mark)"))"
+    note "peak of the shot: $(peak "$from" "$(mark)")"
+  fi
   xdotool key Escape
   wait_trace fight closed 3 || fail "Escape did not end the fight ($1)"
 }
@@ -79,12 +77,8 @@ m1=$(mark 0.5)
 loud "$m0" "$m1" && fail "sound before any fight (peak $(peak "$m0" "$m1"))"
 
 fight_from_menu "with sound"
-m2=$(mark 1.2)
-loud "$m1" "$m2" || fail "the enemy's arrival was not heard (peak $(peak "$m1" "$m2"))"
-shoot_and_leave "with sound"
-m3=$(mark 0.5)
-loud "$m2" "$m3" || fail "the shot was not heard (peak $(peak "$m2" "$m3"))"
-note "peaks: arrival $(peak "$m1" "$m2"), shot $(peak "$m2" "$m3")"
+wait_loud "$m1" 3 || fail "the enemy's arrival was not heard (peak $(peak "$m1" "$(mark)"))"
+shoot_and_leave "with sound" heard
 # The session's end (SIGTERM) stops the audio thread with the event loop, not seconds later.
 stop_program "$GREMLOK_PID" 1500 || fail "the program did not end promptly on SIGTERM"
 

@@ -5,20 +5,19 @@
 . "$(dirname "$0")/lib.sh"
 python3 "$(dirname "$0")/silent_server.py" "$E2E_DIR/silent.sock" 60 &
 GREMLOK_PIDS+=("$!")
-sleep 0.3
+wait_until 5 test -S "$E2E_DIR/silent.sock" || fail "the silent server did not start"
 export PULSE_SERVER=unix:$E2E_DIR/silent.sock
 
 t0=$(now_ms)
 start_gremlok
-tray_icon_geometry 2 >/dev/null || fail "no icon within 2 s"
-wait_ini Scores Score5 5 || fail "start-up did not finish within 5 s"
+tray_icon_geometry 10 >/dev/null || fail "no icon"
+wait_ini Scores Score5 10 || fail "start-up did not finish"
 note "start-up with a hung sound server: $(( $(now_ms) - t0 )) ms"
 t0=$(now_ms)
 kill -TERM "$GREMLOK_PID"
-wait "$GREMLOK_PID"
-t=$(( $(now_ms) - t0 ))
-note "ended $t ms after being asked"
-[ $t -le 5000 ] || fail "ending took $t ms"
+# A hang, not a slow machine: the server never answers, so waiting on it would be for ever.
+wait_until 10 gone "$GREMLOK_PID" || fail "the program hung on SIGTERM"
+note "ended $(( $(now_ms) - t0 )) ms after being asked"
 start_gremlok
 tray_icon_geometry 3 >/dev/null || fail "a new start after that found no tray icon"
 echo PASS

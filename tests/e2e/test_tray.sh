@@ -26,30 +26,23 @@ time_until_more() {
   done
   return 1
 }
-menu_windows() { xwininfo -root -children 2>/dev/null | grep -c '"gremlok" "Gremlok"'; }
-close_menu() { xdotool key Escape; sleep 0.3; }
 
 # Single click: the left menu, not before the double-click time.
 ms=$(time_until_more tray.menu left 3 xdotool mousemove "$X" "$Y" click 1) || fail "single click opened no left menu"
 note "single click to left menu: $ms ms"
 [ "$ms" -ge 300 ] || fail "left menu came after $ms ms, before a double click could have followed"
-sleep 0.3
+wait_until 3 more_windows_than 1 || fail "the left menu is not on screen"
 import -window root "$SHOTS/tray_left_menu.png" 2>/dev/null
 close_menu
 
 # Right click: the right menu at once.
-ms=$(time_until_more tray.menu right 3 xdotool mousemove "$X" "$Y" click 3) || fail "right click opened no menu"
-note "right click to right menu: $ms ms"
-[ "$ms" -le 1000 ] || fail "right menu took $ms ms"
-sleep 0.3
+open_menu_at "$X" "$Y" 3 right || fail "right click opened no menu"
 import -window root "$SHOTS/tray_right_menu.png" 2>/dev/null
 close_menu
 
 # "&Timed Fight" from the left menu, by its accelerator.
-time_until_more tray.menu left 3 xdotool mousemove "$X" "$Y" click 1 >/dev/null \
-  || fail "left menu did not open for the timed fight"
+open_menu_at "$X" "$Y" 1 left || fail "left menu did not open for the timed fight"
 lefts=$(count tray.menu left)
-sleep 0.3
 xdotool key t
 wait_trace tray.tooltip 'Gremlok \(timed fight\)' 3 || fail "tooltip did not become the timed-fight one"
 [ "$(grep '^tray.icon' "$GREMLOK_TRACE" | tail -1 | cut -f2)" = 2 ] || fail "icon is not the timed-fight icon"
@@ -58,17 +51,16 @@ wait_trace tray.tooltip 'Gremlok \(timed fight\)' 3 || fail "tooltip did not bec
 tips=$(count tray.tooltip Gremlok)
 xdotool mousemove "$X" "$Y" click --repeat 2 --delay 60 1
 wait_trace tray.dblclick timed 3 || fail "double click was not taken as one"
-sleep 1
-[ "$(count tray.tooltip Gremlok)" -gt "$tips" ] || fail "timed fights still on after the double click"
+wait_until 3 eval '[ "$(count tray.tooltip Gremlok)" -gt "$tips" ]' || fail "timed fights still on after the double click"
 [ "$(grep '^tray.icon' "$GREMLOK_TRACE" | tail -1 | cut -f2)" = 1 ] || fail "icon is not the idle icon"
-[ "$(count tray.menu left)" -eq "$lefts" ] || fail "the double click opened the left menu"
+no_left_menu() { [ "$(count tray.menu left)" -eq "$lefts" ]; }
+holds_for 1 no_left_menu || fail "the double click opened the left menu"
 
 # A double click while idle starts a fight and opens no menu.
 xdotool mousemove "$X" "$Y" click --repeat 2 --delay 60 1
 wait_trace tray.dblclick fight 3 || fail "idle double click did not start a fight"
 wait_trace fight 'shown' 5 || fail "no fight window after the double click"
-sleep 1
-[ "$(count tray.menu left)" -eq "$lefts" ] || fail "the idle double click opened the left menu"
+holds_for 1 no_left_menu || fail "the idle double click opened the left menu"
 import -window root "$SHOTS/tray_fight.png" 2>/dev/null
 # Leave the fight (Escape or the right button end it).
 xdotool key Escape
@@ -76,19 +68,15 @@ if ! wait_trace fight closed 2; then
   xdotool click 3
   wait_trace fight closed 5 || fail "the fight did not end"
 fi
-sleep 0.5
+wait_until 3 windows_back_to 1 || fail "the fight window stayed on screen"
 
 # The next single click opens the menu again: no marker of the double click is left over.
-time_until_more tray.menu left 3 xdotool mousemove "$X" "$Y" click 1 >/dev/null \
-  || fail "single click after the double click opened nothing"
+open_menu_at "$X" "$Y" 1 left || fail "single click after the double click opened nothing"
 close_menu
 # "&Help Topics" opens the help book in a window of its own.
-time_until_more tray.menu right 3 xdotool mousemove "$X" "$Y" click 3 >/dev/null || fail "no right menu for help"
-sleep 0.3
+open_menu_at "$X" "$Y" 3 right || fail "no right menu for help"
 xdotool key h
-for _ in $(seq 40); do xdotool search --name '^Gremlok Help$' >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool search --name '^Gremlok Help$' >/dev/null 2>&1 || fail "Help Topics opened no help window"
-sleep 0.5
+wait_until 5 window_up "Gremlok Help" || fail "Help Topics opened no help window"
 import -window root "$SHOTS/tray_help.png" 2>/dev/null
 kill -0 "$GREMLOK_PID" || fail "the program died"
 

@@ -15,14 +15,15 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# A display number nobody uses.
-n=${RIG_DISPLAY:-91}
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+# The server picks a free display number itself and tells it on a pipe.
+exec 3< <(Xvfb -displayfd 1 -screen 0 ${RIG_SCREEN:-1920x1080x24} -nolisten tcp -noreset 2>"$RIG/xvfb.log" & echo "pid $!")
+read -r _ xvfb_pid <&3
+pids+=("$xvfb_pid")
+n=
+read -r -t 10 n <&3
+[ -n "$n" ] || { echo "rig: Xvfb did not start" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
 export DISPLAY=:$n
-Xvfb "$DISPLAY" -screen 0 ${RIG_SCREEN:-1920x1080x24} -nolisten tcp -noreset >"$RIG/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "rig: Xvfb did not start" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
+xdpyinfo >/dev/null 2>&1 || { echo "rig: Xvfb did not answer" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
 
 if [ "${RIG_WM:-fluxbox}" = fluxbox ]; then
   mkdir -p "$RIG/fluxbox"

@@ -66,15 +66,6 @@ private slots:
         Nickname = QStringLiteral("nick");
     }
 
-    void bubbleSortKeepsTiesInOrder()
-    {
-        QStringList names{"a", "b", "c", "d", "e"};
-        QVector<float> scores{500, 300, 500, 100, 300};
-        BubbleSortBestTimes(names, scores);
-        QCOMPARE(names, QStringList({"d", "b", "e", "a", "c"}));
-        QCOMPARE(scores, QVector<float>({100, 300, 300, 500, 500}));
-    }
-
     void newTimeReplacesEntryFiveAndSortsBelowEqualOlderTimes()
     {
         // An unreadable score sorts last, not first; then it is entry 5.
@@ -85,8 +76,6 @@ private slots:
         QString offered;
         whenModal<QInputDialog>([&offered](QInputDialog* d) {
             offered = d->textValue();
-            QCOMPARE(d->windowTitle(), BestTimeTitle);
-            QCOMPARE(d->labelText(), BestTimePrompt);
             d->setTextValue(QStringLiteral("winner   "));
             d->accept();
         });
@@ -125,8 +114,6 @@ private slots:
         frmBestTimes& f = frmBestTimes::instance();
         f.Form_Load();
         whenModal<QMessageBox>([](QMessageBox* box) {
-            QCOMPARE(box->windowTitle(), frmBestTimes::ResetTitle);
-            QCOMPARE(box->text(), frmBestTimes::ResetQuestion);
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
             box->button(QMessageBox::No)->click();
         });

@@ -1,8 +1,7 @@
 // The enemy sprite: how a sheet is cut into frames, what is transparent, the shadow, sheets
-// that must be refused, and the base skin's frames as a picture anyone can look at.
+// that must be refused.
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
-#include "skins/modSkinZip.h"
 #include "test_skin_kit.h"
 
 #include <QPainter>
@@ -158,52 +157,6 @@ private slots:
         }
     }
 
-    void baseSkinFramesMakeAContactSheet()
-    {
-        const QString folder = m_dir.filePath(QStringLiteral("base"));
-        QVERIFY(modSkinZip::UnzipSkin(skinkit::baseSkinPackage(), folder));
-        Enemy enemy;
-        QVERIFY(enemy.LoadSprites(folder + QStringLiteral("/enemy.gif"), 7, 6, 0xFF00FF));
-        QCOMPARE(QSize(enemy.SpriteWidth, enemy.SpriteHeight), QSize(100, 100));
-
-        // The crosshair: 32 x 32, see-through at its corner, solid at its centre.
-        const QImage pointer(folder + QStringLiteral("/pointer.cur"));
-        QCOMPARE(pointer.size(), QSize(32, 32));
-        QVERIFY(qAlpha(pointer.pixel(0, 0)) == 0 && qAlpha(pointer.pixel(15, 15)) == 255);
-
-        // Every frame drawn as in a fight, with the shadow, over a desktop-like patch.
-        setShadowConditions(true, true);
-        QImage patch = surface(100, 100, 0);
-        QLinearGradient g(0, 0, 100, 100);
-        g.setColorAt(0, QColor(90, 140, 200));
-        g.setColorAt(1, QColor(230, 230, 240));
-        QPainter(&patch).fillRect(patch.rect(), g);
-        QImage contact = surface(7 * 104 + 4, 2 * 104 + 4, qRgb(40, 40, 40));
-        QList<QImage> frames;
-        for (int row = 0; row < 2; ++row) {
-            for (int k = 1; k <= (row ? 6 : 7); ++k) {
-                QImage frame = surface(100, 100, 0);
-                (enemy.*(row ? &Enemy::DrawLostSprite : &Enemy::DrawAttackSprite))(frame, patch, 0, 0, uint8_t(k));
-                QPainter(&contact).drawImage(4 + (k - 1) * 104, 4 + row * 104, frame);
-                frames << frame;
-            }
-        }
-        const QString out = qEnvironmentVariable("GREMLOK_BUILD_DIR", m_dir.path())
-            + QStringLiteral("/base-skin-contact.png");
-        QVERIFY(contact.save(out));
-        qInfo("contact sheet of the base skin: %s", qPrintable(out));
-
-        // Each frame shows the creature, lets the desktop through around it, and differs.
-        for (int i = 0; i < frames.size(); ++i) {
-            int shown = 0;
-            for (int y = 0; y < 100; ++y)
-                for (int x = 0; x < 100; ++x)
-                    shown += frames[i].pixel(x, y) == patch.pixel(x, y);
-            QVERIFY2(shown > 2000 && shown < 9000, qPrintable(QStringLiteral("frame %1: %2").arg(i).arg(shown)));
-            QCOMPARE(frames[i].pixel(0, 0), patch.pixel(0, 0));
-            QVERIFY2(frames.indexOf(frames[i]) == i, "two frames are the same picture");
-        }
-    }
 };
 
 QTEST_MAIN(TestEnemy)

@@ -51,7 +51,6 @@ void clickAt(frmDesktop& f, int x, int y, int button = 1)
     f.Form_MouseDown(button, 0, x, y);
 }
 
-bool onlyRed(const QImage& img, const QPoint& p) { return (img.pixel(p) & 0xFFFFu) == 0; }
 } // namespace
 
 class TestFight : public QObject {
@@ -120,14 +119,6 @@ private slots:
         Pointer = 6;
         gWeapon->SkinnedPointer = true;
         QCOMPARE(startFight().cursor().hotSpot(), hot);
-        cleanup();
-        // Style 6 without a skin pointer: our "Default" picture, hot spot in the middle.
-        gWeapon->SkinnedPointer = false;
-        frmDesktop& f = startFight();
-        const QImage expect = frmMain::instance().CursorList.ListImage(1).Picture.toImage();
-        QVERIFY(!expect.isNull());
-        QCOMPARE(f.cursor().pixmap().toImage().convertToFormat(expect.format()), expect);
-        QCOMPARE(f.cursor().hotSpot(), QPoint(16, 16));
     }
 
     void shotsAreJudgedByTheShownPixel()
@@ -253,22 +244,13 @@ private slots:
         QVERIFY(!PlayerAlive);
         clickAt(f, kEX + 15, kEY + 15);   // too late: ignored
         QVERIFY(gEnemy->Alive);
-        QCOMPARE(int(gWeapon->BulletsLeft()), 6);
-        const QRgb before = f.ScreenImage().pixel(700, 500);
         m.tmrAnimAttack_Timer();          // frame 3: dead
         QVERIFY(!m.tmrAnimAttack->Enabled());
-        QVERIFY(onlyRed(f.ScreenImage(), QPoint(700, 500)));
-        QCOMPARE(qRed(f.ScreenImage().pixel(700, 500)), qRed(before));
-        QVERIFY(onlyRed(f.ScreenImage(), QPoint(kEX + 15, kEY + 15)));
-        // The very first death shows the hint instead of melting the screen.
+        // The very first death shows the hint instead of melting the screen. (The red flash,
+        // the idle close and no kill time are test_fight_lost's.)
         QVERIFY(!f.tmrScramble->Enabled());
         QVERIFY(!FirstRun);
-        QVERIFY(f.tmrAutoUnload->Enabled());
         QCOMPARE(f.tmrAutoUnload->Interval(), 3000);
-        // Right button ends a lost fight without a best time.
-        f.Form_MouseDown(2, 0, 0, 0);
-        QTRY_VERIFY(!FightInProgress);
-        QCOMPARE(SlowestBestTime, 999999.0f);
     }
 
     void laterDeathsMeltTheScreenAndASingleFrameSheetStillEnds()

@@ -91,22 +91,10 @@ private slots:
         peerSide = nullptr;
     }
 
+    // (Clicks against double clicks on the real icon are test_tray's.)
     void clicksAndDoubleClicks()
     {
         frmMain& m = form();
-        click();                                       // the left menu, after the wait
-        QVERIFY(m.tmrSysTrayLeftButton->Enabled());
-        QCOMPARE(closed, 0);
-        closeSoon(250);
-        QTRY_COMPARE(closed, 1);
-
-        m.mnuTimedFight_Click();
-        doubleClick();                                 // timed fights on: they go off, no menu
-        QVERIFY(!m.mnuTimedFight->isChecked());
-        QVERIFY(!m.tmrSysTrayLeftButton->Enabled());
-        QTest::qWait(300);
-        QCOMPARE(closed, 1);
-
         // A double click that makes the icon busy (a fight starts) must not leave its marker
         // behind to swallow the next single click.
         FightInProgress = true;
@@ -114,7 +102,7 @@ private slots:
         FightInProgress = false;
         click();
         closeSoon(250);
-        QTRY_COMPARE(closed, 2);
+        QTRY_COMPARE(closed, 1);
 
         QStyleHints* hints = QGuiApplication::styleHints();   // the wait follows the system's
         const int before = hints->mouseDoubleClickInterval();
@@ -129,18 +117,22 @@ private slots:
             [] { DialogOpen = true; }, [] { FightInProgress = true; }, [] { MessageBoxOpen = true; },
             [] { CommandLineConnect = true; },
             [] { QVERIFY(!form().Winsock->Connect(QStringLiteral("localhost"), 9)); },   // resolving
-            [&] { linkUp(true); OpponentNickname.clear(); },                          // no greeting
+            [&] { linkUp(false); OpponentNickname.clear(); },                         // no greeting
         };
-        for (const auto& makeBusy : busy) {
+        for (int i = 0; i < busy.size(); ++i) {
             init();
-            makeBusy();
+            busy[i]();
             const bool fightNow = form().mnuFightNow->isEnabled(), away = form().mnuPause->isChecked();
             click();
             form().SysTray->deliver(QSystemTrayIcon::Context);
-            doubleClick();
+            QTest::qWait(1);
             QVERIFY(!form().tmrSysTrayLeftButton->Enabled());
-            QCOMPARE(form().mnuFightNow->isEnabled(), fightNow);
-            QCOMPARE(form().mnuPause->isChecked(), away);
+            QCOMPARE(closed, 0);
+            if (i < 3) {                                 // a double click only brings windows forward
+                doubleClick();
+                QCOMPARE(form().mnuFightNow->isEnabled(), fightNow);
+                QCOMPARE(form().mnuPause->isChecked(), away);
+            }
             form().Winsock->Close();
             cleanup();
         }
@@ -149,6 +141,15 @@ private slots:
         FightInProgress = true;
         QTest::qWait(300);
         QCOMPARE(closed, 0);
+    }
+
+    void doubleClickDuringTheHandshakeSwitchesAway()
+    {
+        linkUp(false);
+        OpponentNickname.clear();                        // the initiator's greeting is still due
+        doubleClick();
+        QVERIFY(form().mnuPause->isChecked());
+        QTRY_COMPARE(fromUs, QByteArray("Pause", 6));
     }
 
     void scheduleBounds()

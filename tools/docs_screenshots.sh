@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Not a test: run by tools/take_screenshots.sh inside the rig to make the README's pictures.
-. "$(dirname "$0")/history_lib.sh"
+. "$(dirname "$0")/../tests/e2e/history_lib.sh"
 DOCS="$GREMLOK_SOURCE_DIR/docs"
 
 xmessage -geometry +560+330 -title Notes "Quarterly figures: check the totals before Friday." &
