@@ -226,7 +226,8 @@ void frmMain::ConnectFromCommandLine(const QString& host)
     // meanwhile (the tray icon is busy).
     {
         QEventLoop wait;
-        QTimer::singleShot(4000, &wait, &QEventLoop::quit);
+        // Precise: a coarse timer may end the pause up to 5% early.
+        QTimer::singleShot(4000, Qt::PreciseTimer, &wait, &QEventLoop::quit);
         wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
     IsInitiator = true;

@@ -17,6 +17,9 @@ open_submenu() {
 }
 wait_exit() { wait_until 5 gone "$1"; }
 
+# No first-run tip: its window would count among ours.
+mkdir -p "$(dirname "$INI")"
+printf '[Settings]\nQuickHelp=false\n' >"$INI"
 start_gremlok
 read -r X Y < <(stable_icon_centre) || fail "icon not in the tray"
 wait_trace tray.tooltip 'Gremlok' 3 || fail "no tooltip"

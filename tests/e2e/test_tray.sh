@@ -7,6 +7,9 @@
 . "$(dirname "$0")/lib.sh"
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 
+# No first-run tip: its window would count among ours.
+mkdir -p "$(dirname "$INI")"
+printf '[Settings]\nQuickHelp=false\n' >"$INI"
 start_gremlok
 read -r X Y < <(stable_icon_centre) || fail "icon not in the tray"
 note "icon at $X,$Y"
