@@ -15,7 +15,7 @@
 using namespace modGremlok;
 
 namespace {
-// Layout sizes are the design's twips at 15 twips a pixel; Qt scales them on high-DPI screens.
+// Layout sizes are in twips, 15 to a pixel; Qt scales them on high-DPI screens.
 constexpr int px(int twips) { return (twips + 7) / 15; }
 }
 
