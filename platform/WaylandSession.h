@@ -1,0 +1,24 @@
+#pragma once
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace platform {
+
+// True when the desktop is a Wayland session, whether this program talks to it natively or
+// through XWayland: whole-screen grabs do not work there (null natively, black under XWayland).
+bool IsWaylandSession();
+
+// Chooses the window system before the application object exists: native Wayland on a Wayland
+// session (X11 through XWayland when the Wayland plug-in is missing), X11 otherwise. A
+// QT_QPA_PLATFORM the user set is left alone.
+void ChooseWindowSystem();
+
+// True when every pixel of the image is black (or the image is null): what a whole-screen grab
+// under XWayland returns instead of the desktop.
+bool IsAllBlack(const QImage& image);
+
+// What a fight shows when the desktop could not be captured: a quiet grey gradient, never black.
+QImage NeutralBackground(const QSize& size);
+
+} // namespace platform
