@@ -13,7 +13,7 @@ pkgs=(
   xdg-utils shared-mime-info desktop-file-utils
   qt6-wayland
   sway waybar grim wtype wayvnc pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
-  dbus-user-session util-linux
+  xwayland dbus-user-session util-linux
 )
 missing=()
 for p in "${pkgs[@]}"; do

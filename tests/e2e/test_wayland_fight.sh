@@ -7,7 +7,7 @@ if [ -z "${WAYLAND_RIG_INNER:-}" ]; then
   [ -n "${GREMLOK_SHOTS:-}" ] && export WAYLAND_RIG_OUT=$GREMLOK_SHOTS
   exec bash "$(dirname "$0")/../rig/wayland.sh" bash "$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 fi
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/wayland_lib.sh"
 SHOTS=$WAYLAND_RIG_OUT
 
 mkdir -p "$(dirname "$INI")"
@@ -16,25 +16,7 @@ start_gremlok
 wait_trace windowsystem 'wayland' 10 || fail "the program did not start natively on Wayland ($(grep windowsystem "$GREMLOK_TRACE"))"
 wait_trace tray.tooltip 'Gremlok' 10 || fail "program not up"
 
-# The item is registered with the watcher under the program's own bus name.
-item=
-end=$(( $(now_ms) + 10000 ))
-while [ "$(now_ms)" -lt "$end" ]; do
-  items=$(busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
-            org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null)
-  for word in $items; do
-    word=${word//\"/}
-    service=${word%%/*}
-    [ -n "$service" ] || continue
-    pid=$(busctl --user status "$service" 2>/dev/null | awk -F= '/^PID=/ {print $2}')
-    [ "$pid" = "$GREMLOK_PID" ] && { item=$word; break 2; }
-  done
-  sleep 0.1
-done
-[ -n "$item" ] || fail "the icon did not register with the watcher (registered: ${items:-none})"
-service=${item%%/*}
-path=/${item#*/}
-[ "$path" = "/$service" ] && path=/StatusNotifierItem
+sni_item 10 || fail "the icon did not register with the watcher (registered: ${items:-none})"
 note "registered as $service $path"
 tooltip=$(busctl --user get-property "$service" "$path" org.kde.StatusNotifierItem ToolTip)
 echo "$tooltip" | grep -q '"Gremlok"' || fail "tooltip reads $tooltip"
@@ -50,12 +32,7 @@ done
 [ "$(now_ms)" -lt "$end" ] || fail "the panel never showed the icon"
 
 # Activate the icon as the panel does on a left click; "&Fight Now!" by its accelerator.
-busctl --user call "$service" "$path" org.kde.StatusNotifierItem Activate ii 100 1070 \
-  || fail "the item did not take Activate"
-wait_trace tray.menu left 5 || fail "activating the icon did not open the left menu"
-wtype -s 150 f
-wait_trace fight ready 20 || fail "no fight after \"&Fight Now!\" ($(tail -3 "$GREMLOK_TRACE"))"
-read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
+wayland_fight_now
 note "enemy at $EX,$EY size ${EW}x$EH"
 grep -q 'desktop could not be captured' "$E2E_DIR/gremlok.out" "$GREMLOK_TRACE" 2>/dev/null \
   && fail "the portal capture was refused: $(grep -h 'captured' "$E2E_DIR/gremlok.out" "$GREMLOK_TRACE")"

@@ -8,6 +8,8 @@
 # user made for it (WAYLAND_RIG_USER, default gremloktest). The command sees WAYLAND_DISPLAY (an
 # absolute path, so a private XDG_RUNTIME_DIR does not lose it), SWAYSOCK, DBUS_SESSION_BUS_ADDRESS,
 # and WAYLAND_RIG_OUT, a folder whose files are copied back to $WAYLAND_RIG_OUT of the caller.
+# WAYLAND_RIG_PORTAL=0 runs the session without any desktop portal (none started, none activatable).
+# WAYLAND_RIG_X11 holds the session's XWayland display when sway could start one (xwayland installed).
 # Exits 77 (a skip) with a clear message when something the rig needs is missing or cannot run.
 set -u
 SKIP=77
@@ -40,12 +42,29 @@ if [ -z "${WAYLAND_RIG_INNER:-}" ]; then
     done
     run_as=(setpriv --reuid="$user" --regid="$user" --init-groups)
   fi
+  bus_config=()
+  if [ "${WAYLAND_RIG_PORTAL:-1}" = 0 ]; then
+    # A session bus that activates nothing: no portal can answer.
+    mkdir -p "$RIG/services"
+    cat >"$RIG/session.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>$RIG/services</servicedir>
+  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+    bus_config=(--config-file="$RIG/session.conf")
+  fi
   env -i PATH="$PATH" HOME="$RIG/home" LANG="${LANG:-C.UTF-8}" \
     WAYLAND_RIG_INNER=1 RIG="$RIG" \
     ${GREMLOK:+GREMLOK="$GREMLOK"} ${GREMLOK_SOURCE_DIR:+GREMLOK_SOURCE_DIR="$GREMLOK_SOURCE_DIR"} \
     ${GREMLOK_BUILD_DIR:+GREMLOK_BUILD_DIR="$GREMLOK_BUILD_DIR"} ${QT_QPA_PLATFORM:+QT_QPA_PLATFORM="$QT_QPA_PLATFORM"} \
-    ${RIG_KEEP_LOGS:+RIG_KEEP_LOGS=1} \
-    "${run_as[@]}" dbus-run-session -- bash "$here/wayland.sh" "$@"
+    ${RIG_KEEP_LOGS:+RIG_KEEP_LOGS=1} WAYLAND_RIG_PORTAL="${WAYLAND_RIG_PORTAL:-1}" \
+    "${run_as[@]}" dbus-run-session "${bus_config[@]}" -- bash "$here/wayland.sh" "$@"
   status=$?
   if [ -n "${WAYLAND_RIG_OUT:-}" ] && [ -n "$(ls -A "$RIG/out" 2>/dev/null)" ]; then
     mkdir -p "$WAYLAND_RIG_OUT" && cp -r "$RIG/out/." "$WAYLAND_RIG_OUT/"
@@ -111,20 +130,32 @@ GDK_BACKEND=wayland waybar -c "$RIG/waybar/config" -s "$RIG/waybar/style.css" >"
 pids+=($!)
 
 # The portals, started here so that their output lands in the rig's logs.
-GDK_BACKEND=wayland /usr/libexec/xdg-desktop-portal-wlr >"$RIG/portal-wlr.log" 2>&1 &
-pids+=($!)
-GDK_BACKEND=wayland /usr/libexec/xdg-desktop-portal-gtk >"$RIG/portal-gtk.log" 2>&1 &
-pids+=($!)
-/usr/libexec/xdg-desktop-portal >"$RIG/portal.log" 2>&1 &
-pids+=($!)
+if [ "$WAYLAND_RIG_PORTAL" != 0 ]; then
+  GDK_BACKEND=wayland /usr/libexec/xdg-desktop-portal-wlr >"$RIG/portal-wlr.log" 2>&1 &
+  pids+=($!)
+  GDK_BACKEND=wayland /usr/libexec/xdg-desktop-portal-gtk >"$RIG/portal-gtk.log" 2>&1 &
+  pids+=($!)
+  /usr/libexec/xdg-desktop-portal >"$RIG/portal.log" 2>&1 &
+  pids+=($!)
+fi
 
 on_bus() { busctl --user list --no-pager 2>/dev/null | awk '{print $1}' | grep -qx "$1"; }
 for _ in $(seq 100); do
-  on_bus org.kde.StatusNotifierWatcher && on_bus org.freedesktop.portal.Desktop && break
+  on_bus org.kde.StatusNotifierWatcher && { [ "$WAYLAND_RIG_PORTAL" = 0 ] || on_bus org.freedesktop.portal.Desktop; } && break
   sleep 0.1
 done
 on_bus org.kde.StatusNotifierWatcher || { tail -n 20 "$RIG/waybar.log" >&2; skip "waybar's tray (the StatusNotifierItem watcher) did not start"; }
-on_bus org.freedesktop.portal.Desktop || { tail -n 20 "$RIG/portal.log" >&2; skip "xdg-desktop-portal did not start"; }
+[ "$WAYLAND_RIG_PORTAL" = 0 ] || on_bus org.freedesktop.portal.Desktop \
+  || { tail -n 20 "$RIG/portal.log" >&2; skip "xdg-desktop-portal did not start"; }
+
+# sway starts XWayland for its own children only; ask one of them which display it is.
+WAYLAND_RIG_X11=
+if command -v Xwayland >/dev/null 2>&1; then
+  swaymsg exec "echo \$DISPLAY >$RIG/x11display" >/dev/null
+  for _ in $(seq 50); do [ -s "$RIG/x11display" ] && break; sleep 0.1; done
+  WAYLAND_RIG_X11=$(cat "$RIG/x11display" 2>/dev/null)
+fi
+export WAYLAND_RIG_X11
 
 "$@"
 status=$?
