@@ -30,6 +30,11 @@ void ChooseWindowSystem()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+bool CanMovePointer()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool IsAllBlack(const QImage& image)
 {
     if (image.isNull())

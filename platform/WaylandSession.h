@@ -14,6 +14,9 @@ bool IsWaylandSession();
 // QT_QPA_PLATFORM the user set is left alone.
 void ChooseWindowSystem();
 
+// Whether the program may move the pointer itself: Wayland lets no client warp it.
+bool CanMovePointer();
+
 // True when every pixel of the image is black (or the image is null): what a whole-screen grab
 // under XWayland returns instead of the desktop.
 bool IsAllBlack(const QImage& image);
