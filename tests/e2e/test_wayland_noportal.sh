@@ -5,6 +5,7 @@
 # XWayland (its grab comes back all black). Skipped (77) when the Wayland rig cannot run here.
 if [ -z "${WAYLAND_RIG_INNER:-}" ]; then
   export WAYLAND_RIG_PORTAL=0
+  [ -n "${GREMLOK_SHOTS:-}" ] && export WAYLAND_RIG_OUT=$GREMLOK_SHOTS
   exec bash "$(dirname "$0")/../rig/wayland.sh" bash "$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 fi
 . "$(dirname "$0")/wayland_lib.sh"
