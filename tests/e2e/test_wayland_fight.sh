@@ -8,7 +8,6 @@ if [ -z "${WAYLAND_RIG_INNER:-}" ]; then
   exec bash "$(dirname "$0")/../rig/wayland.sh" bash "$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 fi
 . "$(dirname "$0")/wayland_lib.sh"
-SHOTS=$WAYLAND_RIG_OUT
 
 mkdir -p "$(dirname "$INI")"
 printf '%s\n' '[Settings]' QuickHelp=false FirstRun=false Scramble=false Difficulty=1 >"$INI"
@@ -21,15 +20,8 @@ note "registered as $service $path"
 tooltip=$(busctl --user get-property "$service" "$path" org.kde.StatusNotifierItem ToolTip)
 echo "$tooltip" | grep -q '"Gremlok"' || fail "tooltip reads $tooltip"
 
-# The desktop as it is just before the fight, once the panel shows the icon (it fetches the
-# picture from the item after registering it).
-end=$(( $(now_ms) + 10000 ))
-while [ "$(now_ms)" -lt "$end" ]; do
-  grim "$E2E_DIR/before.png" || fail "grim could not grab the desktop"
-  [ "$(convert "$E2E_DIR/before.png" -crop 120x28+1800+1052 +repage -format %k info:)" -gt 1 ] && break
-  sleep 0.1
-done
-[ "$(now_ms)" -lt "$end" ] || fail "the panel never showed the icon"
+# The desktop as it is just before the fight.
+grab_desktop "$E2E_DIR/before.png"
 
 # Activate the icon as the panel does on a left click; "&Fight Now!" by its accelerator.
 wayland_fight_now
@@ -52,18 +44,8 @@ walk(json.load(sys.stdin)); sys.exit(1)' "$GREMLOK_PID" && break
   sleep 0.1
 done
 [ "$(now_ms)" -lt "$end" ] || fail "the fight window is not full screen on the output"
-mask="-fill black -draw \"rectangle $((EX - 4)),$((EY - 4)) $((EX + EW + 4)),$((EY + EH + 4))\""
-eval convert "$E2E_DIR/before.png" "$mask" "$E2E_DIR/before_masked.png"
-diff=
-end=$(( $(now_ms) + 10000 ))
-while [ "$(now_ms)" -lt "$end" ]; do
-  grim "$E2E_DIR/fight.png"
-  eval convert "$E2E_DIR/fight.png" "$mask" "$E2E_DIR/fight_masked.png"
-  diff=$(compare -metric AE "$E2E_DIR/before_masked.png" "$E2E_DIR/fight_masked.png" null: 2>&1)
-  [ "$diff" = 0 ] && break
-  sleep 0.2
-done
-[ "$diff" = 0 ] || { cp "$E2E_DIR"/*.png "$SHOTS/" 2>/dev/null; fail "the frozen desktop differs from the desktop before the fight in $diff pixels"; }
+wait_frozen "$E2E_DIR/before.png" "$E2E_DIR/fight.png" \
+  || { cp "$E2E_DIR"/*.png "$SHOTS/" 2>/dev/null; fail "the frozen desktop differs from the desktop before the fight in $diff pixels"; }
 # The enemy is really there: its box is not the desktop it covers.
 convert "$E2E_DIR/before.png" -crop "${EW}x$EH+$EX+$EY" +repage "$E2E_DIR/before_box.png"
 convert "$E2E_DIR/fight.png" -crop "${EW}x$EH+$EX+$EY" +repage "$E2E_DIR/fight_box.png"

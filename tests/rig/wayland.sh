@@ -9,6 +9,7 @@
 # absolute path, so a private XDG_RUNTIME_DIR does not lose it), SWAYSOCK, DBUS_SESSION_BUS_ADDRESS,
 # and WAYLAND_RIG_OUT, a folder whose files are copied back to $WAYLAND_RIG_OUT of the caller.
 # WAYLAND_RIG_PORTAL=0 runs the session without any desktop portal (none started, none activatable).
+# WAYLAND_RIG_POINTER is 1 when "swaymsg seat seat0 cursor ..." moves and clicks (wayvnc installed).
 # WAYLAND_RIG_X11 holds the session's XWayland display when sway could start one (xwayland installed).
 # Exits 77 (a skip) with a clear message when something the rig needs is missing or cannot run.
 set -u
@@ -97,7 +98,9 @@ cat >"$RIG/sway.conf" <<CONF
 output HEADLESS-1 resolution 1920x1080 position 0 0 bg $RIG/background.png stretch
 default_border none
 focus_follows_mouse no
-seat seat0 hide_cursor 0
+# The headless output draws the pointer into its picture, so every grab (grim's and the portal's)
+# would hold it: hidden once it rests.
+seat seat0 hide_cursor 100
 CONF
 WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=1 \
   sway -c "$RIG/sway.conf" >"$RIG/sway.log" 2>&1 &
@@ -147,6 +150,19 @@ done
 on_bus org.kde.StatusNotifierWatcher || { tail -n 20 "$RIG/waybar.log" >&2; skip "waybar's tray (the StatusNotifierItem watcher) did not start"; }
 [ "$WAYLAND_RIG_PORTAL" = 0 ] || on_bus org.freedesktop.portal.Desktop \
   || { tail -n 20 "$RIG/portal.log" >&2; skip "xdg-desktop-portal did not start"; }
+
+# A pointer: sway only lets "seat seat0 cursor set|press|release" reach clients once a pointer
+# device sits on the seat; wayvnc adds a virtual one (its VNC socket is private to the rig).
+WAYLAND_RIG_POINTER=
+if command -v wayvnc >/dev/null 2>&1; then
+  wayvnc -u "$RIG/vnc.sock" >"$RIG/wayvnc.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do
+    swaymsg -t get_seats 2>/dev/null | grep -q '"virtual pointer"' && { WAYLAND_RIG_POINTER=1; break; }
+    sleep 0.1
+  done
+fi
+export WAYLAND_RIG_POINTER
 
 # sway starts XWayland for its own children only; ask one of them which display it is.
 WAYLAND_RIG_X11=
