@@ -8,8 +8,12 @@ namespace platform {
 
 bool IsWaylandSession()
 {
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    const QString platform = QGuiApplication::platformName();
+    if (platform.startsWith(QLatin1String("wayland")))
         return true;
+    // Off screen (tests, tools) there is no desktop to capture whatever session runs around it.
+    if (platform != QLatin1String("xcb"))
+        return false;
     return qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }

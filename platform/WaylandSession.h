@@ -7,6 +7,7 @@ namespace platform {
 
 // True when the desktop is a Wayland session, whether this program talks to it natively or
 // through XWayland: whole-screen grabs do not work there (null natively, black under XWayland).
+// False off screen.
 bool IsWaylandSession();
 
 // Chooses the window system before the application object exists: native Wayland on a Wayland
