@@ -133,6 +133,12 @@ QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason)
         if (IsAllBlack(shot))
             shot = QImage();
     }
+    // The portal pictures every output at once; the fight covers one screen.
+    if (!shot.isNull() && screen && screen->virtualSiblings().size() > 1) {
+        const QRect part = ScreenPartOfDesktop(shot.size(), screen->virtualGeometry(), screen->geometry());
+        if (!part.isEmpty() && part.size() != shot.size())
+            shot = shot.copy(part);
+    }
     if (!shot.isNull())
         return shot;
     qCWarning(lcPlatform) << "The desktop cannot be captured on this Wayland session:" << why;

@@ -55,6 +55,18 @@ bool IsAllBlack(const QImage& image)
     return true;
 }
 
+QRect ScreenPartOfDesktop(const QSize& picture, const QRect& desktop, const QRect& screen)
+{
+    if (picture.isEmpty() || desktop.isEmpty() || screen.isEmpty())
+        return QRect();
+    const double sx = double(picture.width()) / desktop.width();
+    const double sy = double(picture.height()) / desktop.height();
+    const QRect local = screen.translated(-desktop.topLeft());
+    const QRect part(qRound(local.x() * sx), qRound(local.y() * sy), qRound(local.width() * sx),
+                     qRound(local.height() * sy));
+    return part.intersected(QRect(QPoint(0, 0), picture));
+}
+
 QImage NeutralBackground(const QSize& size)
 {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -21,6 +22,11 @@ bool CanMovePointer();
 // True when every pixel of the image is black (or the image is null): what a whole-screen grab
 // under XWayland returns instead of the desktop.
 bool IsAllBlack(const QImage& image);
+
+// The part of a picture of the whole desktop (every output, as the screenshot portal gives it)
+// that shows one screen: the screen's place in the desktop's bounding box, scaled to the
+// picture's pixels. Null when the screen lies outside the picture.
+QRect ScreenPartOfDesktop(const QSize& picture, const QRect& desktop, const QRect& screen);
 
 // What a fight shows when the desktop could not be captured: a quiet grey gradient, never black.
 QImage NeutralBackground(const QSize& size);

@@ -64,6 +64,39 @@ private slots:
         }
     }
 
+    void screenPart_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QRect>("desktop");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("part");
+        QTest::newRow("one output") << QSize(1920, 1080) << QRect(0, 0, 1920, 1080) << QRect(0, 0, 1920, 1080)
+                                    << QRect(0, 0, 1920, 1080);
+        QTest::newRow("right of two") << QSize(3840, 1080) << QRect(0, 0, 3840, 1080)
+                                      << QRect(1920, 0, 1920, 1080) << QRect(1920, 0, 1920, 1080);
+        QTest::newRow("left of two, left at a negative place")
+            << QSize(3200, 1080) << QRect(-1280, 0, 3200, 1080) << QRect(-1280, 56, 1280, 1024)
+            << QRect(0, 56, 1280, 1024);
+        QTest::newRow("scaled twice, the lower one")
+            << QSize(3840, 4320) << QRect(0, 0, 1920, 2160) << QRect(0, 1080, 1920, 1080)
+            << QRect(0, 2160, 3840, 2160);
+        QTest::newRow("screen beyond the picture") << QSize(1920, 1080) << QRect(0, 0, 1920, 1080)
+                                                   << QRect(1920, 0, 800, 600) << QRect();
+        QTest::newRow("empty picture") << QSize() << QRect(0, 0, 1920, 1080) << QRect(0, 0, 1920, 1080)
+                                       << QRect();
+    }
+    void screenPart()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QRect, desktop);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, part);
+        const QRect got = platform::ScreenPartOfDesktop(picture, desktop, screen);
+        QCOMPARE(got.isEmpty(), part.isEmpty());
+        if (!part.isEmpty())
+            QCOMPARE(got, part);
+    }
+
     void windowSystem_data()
     {
         QTest::addColumn<QString>("forced");
