@@ -13,7 +13,7 @@ pkgs=(
   xdg-utils shared-mime-info desktop-file-utils
   qt6-wayland
   sway waybar grim wtype wayvnc pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
-  xwayland dbus-user-session util-linux
+  xwayland swaybg dbus-user-session util-linux systemd passwd
 )
 missing=()
 for p in "${pkgs[@]}"; do
