@@ -2,6 +2,8 @@
 #include "core/modGremlok.h"
 #include "platform/AudioOutput.h"
 #include "platform/ProcessEnd.h"
+#include "platform/Trace.h"
+#include "platform/WaylandSession.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -23,6 +25,9 @@ int main(int argc, char* argv[])
         }
     }
 
+    // Native Wayland on a Wayland session, X11 on an X11 one, unless the user chose.
+    platform::ChooseWindowSystem();
+
     // Without a display there is nothing to show the tray icon on: say so instead of failing
     // somewhere inside the toolkit.
     const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
@@ -35,6 +40,7 @@ int main(int argc, char* argv[])
     app.setApplicationName(QStringLiteral("Gremlok"));
     app.setOrganizationName(QStringLiteral("Gremlok"));
     app.setQuitOnLastWindowClosed(false);
+    platform::Trace("windowsystem", QApplication::platformName());
 
     // The command line is taken whole, as one string after the program name.
     QStringList args = app.arguments();

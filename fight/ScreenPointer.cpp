@@ -1,5 +1,7 @@
 #include "fight/ScreenPointer.h"
 
+#include "platform/WaylandSession.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -30,8 +32,10 @@ QPoint Pos()
     return QPoint(int(std::lround(local.x() * r)), int(std::lround(local.y() * r)));
 }
 
-void SetPos(int x, int y)
+bool SetPos(int x, int y)
 {
+    if (!platform::CanMovePointer())
+        return false;
     QScreen* s = primary();
     const double r = Ratio();
     const QPoint origin = s ? s->geometry().topLeft() : QPoint();
@@ -40,6 +44,7 @@ void SetPos(int x, int y)
         QCursor::setPos(s, global);
     else
         QCursor::setPos(global);
+    return true;
 }
 
 } // namespace ScreenPointer

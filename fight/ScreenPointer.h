@@ -6,7 +6,8 @@
 namespace ScreenPointer {
 
 QPoint Pos();
-void SetPos(int x, int y);
+// False where the window system lets no program move the pointer (Wayland).
+bool SetPos(int x, int y);
 // Device pixels per logical pixel of the primary screen (1 unless the screen is scaled).
 double Ratio();
 

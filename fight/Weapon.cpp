@@ -127,7 +127,12 @@ void Weapon::Recoil(int32_t x, int32_t y)
     const int side = int(2 * rng->generateDouble() + 1);
     const int kickX = int(10 * rng->generateDouble() + 1);
     const int kickY = int(20 * rng->generateDouble() + 1);
-    ScreenPointer::SetPos(side == 1 ? x - kickX : x + kickX, y - kickY);
+    const int toX = side == 1 ? x - kickX : x + kickX;
+    const int toY = y - kickY;
+    // Where the pointer cannot be moved (Wayland) the kick is drawn instead.
+    if (!ScreenPointer::SetPos(toX, toY))
+        if (frmDesktop* fight = frmDesktop::existing())
+            fight->DrawRecoil(toX - x, toY - y);
 }
 
 void Weapon::FireMiss(DrawTarget& DestForm, int32_t x, int32_t y)

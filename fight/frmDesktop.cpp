@@ -8,7 +8,9 @@
 #include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
 #include "platform/ForegroundWindow.h"
+#include "platform/PortalCapture.h"
 #include "platform/Raster.h"
+#include "platform/WaylandSession.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
 #include "sound/SoundEffects.h"
@@ -114,8 +116,19 @@ void frmDesktop::CaptureScreen()
 {
     QScreen* screen = QGuiApplication::primaryScreen();
     QImage shot;
-    if (screen)
+    QString refused;
+    if (platform::IsWaylandSession())
+        shot = platform::WaylandCapture(screen, QSize(ScreenWidth, ScreenHeight), &refused);
+    else if (screen)
         shot = screen->grabWindow(0).toImage();
+    // Said once per run: the player learns why the desktop does not freeze, not at every fight.
+    static bool refusalTold = false;
+    if (!refused.isEmpty() && !refusalTold) {
+        refusalTold = true;
+        qCWarning(lcFight) << "The desktop could not be captured (" << refused << "); fights run over a plain background";
+        ShowBalloon(AppTitle, QStringLiteral("The desktop could not be captured (%1). Fights run over a plain background.")
+                                  .arg(refused), 10000);
+    }
     if (shot.isNull())
         qCWarning(lcFight) << "The screen could not be captured; the fight shows a black desktop";
     if (shot.format() != QImage::Format_RGB32)

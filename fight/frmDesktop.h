@@ -5,6 +5,7 @@
 #include "core/SingleForm.h"
 #include "fight/DrawTarget.h"
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
@@ -52,6 +53,10 @@ public:
     void EndFight();
     void tmrAutoUnload_Timer();
     void tmrScramble_Timer();
+    // The pointer picture drawn kicked by dx, dy device pixels for a moment, where the pointer
+    // itself cannot be moved.
+    void DrawRecoil(int dx, int dy);
+    static constexpr int RecoilMs = 150;
     // Closes the window (it is destroyed as soon as the event loop gets control back).
     void Unload();
 
@@ -105,4 +110,8 @@ private:
     // more times a window manager that moves it elsewhere is asked to put it back.
     QRect m_place;
     int m_placeRequests = 0;
+    // The pointer as it was before a drawn kick, and which kick is the latest.
+    QCursor m_restingCursor;
+    qint64 m_kickedCursorKey = 0;
+    int m_recoilSerial = 0;
 };

@@ -14,6 +14,9 @@ pkgs=(
   python3
   xdg-utils shared-mime-info desktop-file-utils
   clang libclang-rt-14-dev
+  qt6-wayland
+  sway waybar grim wtype wayvnc pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+  xwayland swaybg dbus-user-session util-linux systemd passwd
 )
 missing=()
 for p in "${pkgs[@]}"; do

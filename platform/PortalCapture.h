@@ -1,0 +1,22 @@
+#pragma once
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+class QScreen;
+
+namespace platform {
+
+// The whole desktop through the desktop portal's Screenshot interface on the session bus,
+// without asking the user to pick anything (the desktop may still ask once for permission;
+// that dialog is its own). Waits at most timeoutMs for the answer, events still running
+// meanwhile (user input excepted). Returns a null image and says why in *reason when the
+// portal is missing, refuses, or does not answer in time. The file the portal wrote is deleted.
+QImage PortalCapture(int timeoutMs, QString* reason);
+
+// The desktop on a Wayland session: the portal, else the grab the window system gives unless it
+// is all black. When neither gives the desktop, says why in *reason and returns a neutral
+// background of the given size instead.
+QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason);
+
+} // namespace platform
