@@ -7,6 +7,7 @@
 #include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
 #include "platform/Raster.h"
+#include "platform/ScreenCapture.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
 #include "sound/SoundEffects.h"
@@ -109,23 +110,9 @@ void frmDesktop::Show()
 
 void frmDesktop::CaptureScreen()
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    QImage shot;
-    if (screen)
-        shot = screen->grabWindow(0).toImage();
-    if (shot.format() != QImage::Format_RGB32)
-        shot.convertTo(QImage::Format_RGB32);
-    // The snapshot is ScreenWidth x ScreenHeight device pixels whatever the grab returned.
-    if (shot.size() != QSize(ScreenWidth, ScreenHeight)) {
-        QImage sized(std::max(ScreenWidth, 1), std::max(ScreenHeight, 1), QImage::Format_RGB32);
-        sized.fill(Qt::black);
-        QPainter p(&sized);
-        p.drawImage(0, 0, shot);
-        p.end();
-        shot = sized;
-    }
-    shot.setDevicePixelRatio(1.0);
-    m_backing = shot;
+    // The snapshot is ScreenWidth x ScreenHeight device pixels whatever the screen reports.
+    m_backing = platform::ScreenCapture::Grab(ScreenWidth, ScreenHeight);
+    platform::Trace("capture", platform::ScreenCapture::LastMethod());
 }
 
 void frmDesktop::Form_Load()

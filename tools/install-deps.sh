@@ -6,6 +6,7 @@ pkgs=(
   build-essential cmake pkg-config ccache
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
   libzip-dev zip libinih-dev
+  libxcb1-dev libxcb-shm0-dev libx11-dev
   fonts-dejavu-core
   xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils sox dbus-x11
