@@ -147,9 +147,18 @@ QImage grabShared(const QRect& area)
 {
     // Only where Qt itself runs on X11: an X server of a Wayland session shows no desktop.
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || g.inUse || !setUp(x11) || !g.rootRect.contains(area))
+    if (!x11 || g.inUse || !setUp(x11))
         return QImage();
     xcb_connection_t* conn = g.conn;
+    if (!g.rootRect.contains(area)) {
+        // The screen may have grown since (a monitor added): ask the server once more.
+        xcb_get_geometry_reply_t* geo = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, g.root), nullptr);
+        if (geo)
+            g.rootRect = QRect(0, 0, geo->width, geo->height);
+        std::free(geo);
+        if (!g.rootRect.contains(area))
+            return QImage();
+    }
     const size_t bytes = size_t(area.width()) * size_t(area.height()) * 4;
     if (!ensureSegment(bytes))
         return QImage();
