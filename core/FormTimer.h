@@ -3,9 +3,12 @@
 #include <QString>
 #include <QTimer>
 
+namespace platform { class PreciseTimer; }
+
 // A window timer as the game code knows it: Enabled, Interval, a Tag text, and a Timer event
 // every Interval milliseconds while enabled. Changing the interval of a running timer starts
-// its countdown again; enabling a timer that already runs changes nothing.
+// its countdown again; enabling a timer that already runs changes nothing. A Qt::PreciseTimer
+// keeps its schedule to a fraction of a millisecond (platform::PreciseTimer).
 class FormTimer : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +27,7 @@ signals:
 private:
     void sync();
     QTimer m_timer;
+    platform::PreciseTimer* m_precise = nullptr;
     bool m_enabled = false;
     int m_interval = 0;
 };

@@ -11,6 +11,7 @@
 #include "platform/PortalCapture.h"
 #include "platform/Raster.h"
 #include "platform/WaylandSession.h"
+#include "platform/ScreenCapture.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
 #include "sound/SoundEffects.h"
@@ -114,13 +115,16 @@ void frmDesktop::Show()
 
 void frmDesktop::CaptureScreen()
 {
+    if (!platform::IsWaylandSession()) {
+        // The snapshot is ScreenWidth x ScreenHeight device pixels whatever the screen reports.
+        m_backing = platform::ScreenCapture::Grab(ScreenWidth, ScreenHeight);
+        platform::Trace("capture", platform::ScreenCapture::LastMethod());
+        return;
+    }
     QScreen* screen = QGuiApplication::primaryScreen();
-    QImage shot;
     QString refused;
-    if (platform::IsWaylandSession())
-        shot = platform::WaylandCapture(screen, QSize(ScreenWidth, ScreenHeight), &refused);
-    else if (screen)
-        shot = screen->grabWindow(0).toImage();
+    QImage shot = platform::WaylandCapture(screen, QSize(ScreenWidth, ScreenHeight), &refused);
+    platform::Trace("capture", QStringLiteral("portal"));
     // Said once per run: the player learns why the desktop does not freeze, not at every fight.
     static bool refusalTold = false;
     if (!refused.isEmpty() && !refusalTold) {

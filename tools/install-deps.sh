@@ -7,7 +7,7 @@ pkgs=(
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
   libzip-dev zip libinih-dev
   qt6-charts-dev libqt6charts6 libqt6sql6-sqlite
-  libxcb1-dev
+  libxcb1-dev libxcb-shm0-dev libx11-dev
   fonts-dejavu-core
   xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils sox dbus-x11

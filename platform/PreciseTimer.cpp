@@ -1,0 +1,100 @@
+#include "platform/PreciseTimer.h"
+
+#include "core/Logging.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#ifdef Q_OS_LINUX
+#include <sys/timerfd.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdint>
+#endif
+
+namespace platform {
+
+PreciseTimer::PreciseTimer(QObject* parent)
+    : QObject(parent)
+{
+}
+
+PreciseTimer::~PreciseTimer()
+{
+#ifdef Q_OS_LINUX
+    delete m_notifier;
+    if (m_fd >= 0)
+        ::close(m_fd);
+#endif
+}
+
+void PreciseTimer::start(int ms)
+{
+    if (ms <= 0) {
+        stop();
+        return;
+    }
+    m_active = true;
+#ifdef Q_OS_LINUX
+    // The descriptor is made on first use: a program that never fights never holds one.
+    if (m_fd < 0 && !m_fallback) {
+        m_fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (m_fd >= 0) {
+            m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+            connect(m_notifier, &QSocketNotifier::activated, this, &PreciseTimer::fdReadable);
+        } else {
+            qCWarning(lcPlatform) << "no timerfd; animation timers fall back to Qt's precise timers";
+        }
+    }
+    if (m_fd >= 0) {
+        itimerspec spec{};
+        spec.it_interval.tv_sec = ms / 1000;
+        spec.it_interval.tv_nsec = long(ms % 1000) * 1000000L;
+        spec.it_value = spec.it_interval;
+        // Relative to now, then every interval after that on the kernel's own schedule.
+        if (timerfd_settime(m_fd, 0, &spec, nullptr) == 0) {
+            m_notifier->setEnabled(true);
+            return;
+        }
+        qCWarning(lcPlatform) << "timerfd_settime failed; falling back to Qt's precise timers";
+        delete m_notifier;
+        m_notifier = nullptr;
+        ::close(m_fd);
+        m_fd = -1;
+    }
+#endif
+    if (!m_fallback) {
+        m_fallback = new QTimer(this);
+        m_fallback->setTimerType(Qt::PreciseTimer);
+        connect(m_fallback, &QTimer::timeout, this, &PreciseTimer::timeout);
+    }
+    m_fallback->start(ms);
+}
+
+void PreciseTimer::stop()
+{
+    m_active = false;
+#ifdef Q_OS_LINUX
+    if (m_fd >= 0) {
+        // Disarming also drops expirations not yet read.
+        const itimerspec off{};
+        timerfd_settime(m_fd, 0, &off, nullptr);
+        m_notifier->setEnabled(false);
+    }
+#endif
+    if (m_fallback)
+        m_fallback->stop();
+}
+
+void PreciseTimer::fdReadable()
+{
+#ifdef Q_OS_LINUX
+    std::uint64_t expirations = 0;
+    if (::read(m_fd, &expirations, sizeof expirations) != ssize_t(sizeof expirations) || !m_active)
+        return;
+    // Last: a handler may stop or even delete this timer.
+    emit timeout();
+#endif
+}
+
+} // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+#include <QObject>
+
+class QSocketNotifier;
+class QTimer;
+
+// A repeating timer that fires on its schedule to a fraction of a millisecond, for what the
+// eye follows frame by frame (the fight's animations). Qt's precise timers wake the event loop
+// with a millisecond poll timeout and so land up to a millisecond late; on Linux this one is a
+// timerfd, which the kernel wakes exactly on the schedule (start + n x interval) and the event
+// loop sees as a readable descriptor. Elsewhere it is a QTimer of type Qt::PreciseTimer.
+// Nothing runs while it is stopped.
+namespace platform {
+
+class PreciseTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit PreciseTimer(QObject* parent = nullptr);
+    ~PreciseTimer() override;
+
+    // (Re)starts the countdown from now: timeouts every `ms` milliseconds (ms > 0).
+    void start(int ms);
+    void stop();
+    bool isActive() const { return m_active; }
+
+signals:
+    // Once per period that has passed; periods missed under load are not made up.
+    void timeout();
+
+private:
+    void fdReadable();
+
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_fallback = nullptr;
+    bool m_active = false;
+};
+
+} // namespace platform

@@ -1,0 +1,20 @@
+#pragma once
+#include <QImage>
+#include <QString>
+
+// The snapshot of the desktop a fight freezes. On X11 it is grabbed through shared memory
+// (MIT-SHM) into one buffer that lives for the whole program, so a fight costs one copy made by
+// the X server and no allocation. Where the server has no shared memory with us (a remote
+// display, another platform), or the buffer is still held by the previous fight's image, the
+// screen is grabbed the ordinary way.
+namespace platform::ScreenCapture {
+
+// The primary screen, width x height device pixels, as QImage::Format_RGB32 with a device
+// pixel ratio of 1. Parts outside the screen are black. The returned image may wrap the shared
+// buffer: it is written in place; the buffer is reused once every copy of the image is gone.
+QImage Grab(int width, int height);
+
+// How the last Grab was made: "shm", "copy" (the ordinary grab) or "" before the first one.
+QString LastMethod();
+
+} // namespace platform::ScreenCapture

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The frozen desktop is the desktop: outside the enemy, the fight shows pixel for pixel what a
+# grab of the screen showed just before, grabbed through X shared memory, and it stays so while
+# the real desktop underneath changes.
+. "$(dirname "$0")/fight_lib.sh"
+
+start_fight_program AnimationSpeed=1500
+# A desktop with detail in every channel: a four-colour gradient and a window with text.
+convert -size 1920x1080 xc: -sparse-color bilinear '0,0 #ff2000 1919,0 #00ff40 0,1079 #1030ff 1919,1079 #f0f0a0' \
+  "$E2E_DIR/desk.png"
+display -window root "$E2E_DIR/desk.png"
+xmessage -geometry +60+80 -title Witness "Frozen in time: 0123456789 ABC abc" &
+GREMLOK_PIDS+=("$!")
+# The panel's clock must not turn over between the reference and the capture.
+[ "$(date +%S)" -ge 50 ] && sleep $((61 - 10#$(date +%S)))
+# The reference: the screen once it stops changing.
+prev=""
+for _ in $(seq 40); do
+  import -window root "$E2E_DIR/ref.png"
+  sum=$(md5sum <"$E2E_DIR/ref.png")
+  [ "$sum" = "$prev" ] && break
+  prev=$sum
+  sleep 0.1
+done
+[ "$sum" = "$prev" ] || fail "the desktop never settled"
+
+fight_now || fail "no fight from the left menu"
+grep -q '^capture	shm$' "$GREMLOK_TRACE" || fail "the capture did not go through shared memory: $(grep '^capture' "$GREMLOK_TRACE")"
+# Change the real desktop under the fight: the fight must not show it.
+kill "${GREMLOK_PIDS[-1]}"
+xsetroot -solid '#000000'
+
+# Everything but the enemy's box, blacked out in both pictures, must match exactly once the
+# fight is painted (the enemy's box differs from the reference then).
+box="rectangle $EX,$EY $((EX + EW - 1)),$((EY + EH - 1))"
+convert "$E2E_DIR/ref.png" -fill black -draw "$box" "$E2E_DIR/ref_masked.png"
+diff=""
+for _ in $(seq 15); do
+  import -window root "$SHOTS/fight_capture.png"
+  inside=$(compare -metric AE -extract "${EW}x$EH+$EX+$EY" "$E2E_DIR/ref.png" "$SHOTS/fight_capture.png" null: 2>&1)
+  if [ "${inside%% *}" != 0 ]; then
+    convert "$SHOTS/fight_capture.png" -fill black -draw "$box" "$E2E_DIR/fight_masked.png"
+    diff=$(compare -metric AE "$E2E_DIR/ref_masked.png" "$E2E_DIR/fight_masked.png" null: 2>&1)
+    [ "$diff" = 0 ] && break
+  fi
+  sleep 0.05
+done
+[ "$diff" = 0 ] || fail "the frozen desktop differs from the screen in ${diff:-every shot} pixels"
+
+xdotool key Escape
+wait_trace fight closed 3 || fail "Escape did not end the fight"
+echo PASS

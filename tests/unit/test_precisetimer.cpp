@@ -1,0 +1,86 @@
+// The fight's animation timers: they keep to their schedule and never run early, a stop drops
+// a tick already due, and a handler may stop or delete its own timer.
+#include "core/FormTimer.h"
+#include "platform/PreciseTimer.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTest>
+#include <QThread>
+
+class TestPreciseTimer : public QObject {
+    Q_OBJECT
+private slots:
+    void ticksRepeatAndNeverComeEarly()
+    {
+        platform::PreciseTimer timer;
+        QElapsedTimer clock;
+        std::vector<qint64> at;
+        connect(&timer, &platform::PreciseTimer::timeout, [&] { at.push_back(clock.nsecsElapsed()); });
+        clock.start();
+        timer.start(20);
+        QTRY_VERIFY_WITH_TIMEOUT(at.size() >= 4, 10000);
+        for (size_t i = 0; i < at.size(); ++i)
+            QVERIFY2(at[i] >= qint64(i + 1) * 20'000'000, qPrintable(QString::number(at[i])));
+        // Restarting counts from the restart, with the new interval.
+        at.clear();
+        clock.start();
+        timer.start(50);
+        QTRY_VERIFY_WITH_TIMEOUT(!at.empty(), 10000);
+        QVERIFY(at[0] >= 50'000'000);
+    }
+
+    void stoppedTimersStayQuiet_data()
+    {
+        QTest::addColumn<bool>("formTimer");
+        QTest::newRow("PreciseTimer") << false;
+        QTest::newRow("FormTimer") << true;
+    }
+    void stoppedTimersStayQuiet()
+    {
+        // A tick that fell due while the program was busy must not arrive after the stop: it
+        // would draw a frame of a fight that has ended.
+        QFETCH(bool, formTimer);
+        int ticks = 0;
+        platform::PreciseTimer precise;
+        FormTimer form(nullptr, Qt::PreciseTimer);
+        connect(&precise, &platform::PreciseTimer::timeout, [&] { ++ticks; });
+        connect(&form, &FormTimer::Timer, [&] { ++ticks; });
+        if (formTimer) {
+            form.setInterval(2);
+            form.setEnabled(true);
+        } else {
+            precise.start(2);
+        }
+        QThread::msleep(30);
+        if (formTimer)
+            form.setEnabled(false);
+        else
+            precise.stop();
+        QTest::qWait(60);
+        QCOMPARE(ticks, 0);
+        // An enabled form timer with no interval never fires either.
+        form.setInterval(0);
+        form.setEnabled(true);
+        QTest::qWait(30);
+        QCOMPARE(ticks, 0);
+    }
+
+    void aHandlerMayStopOrDeleteItsTimer()
+    {
+        int ticks = 0;
+        platform::PreciseTimer stopping;
+        connect(&stopping, &platform::PreciseTimer::timeout, [&] { ++ticks; stopping.stop(); });
+        stopping.start(2);
+        QPointer<platform::PreciseTimer> doomed = new platform::PreciseTimer;
+        connect(doomed, &platform::PreciseTimer::timeout, [&] { delete doomed.data(); });
+        doomed->start(2);
+        QTRY_VERIFY_WITH_TIMEOUT(doomed.isNull(), 10000);
+        QTest::qWait(30);
+        QCOMPARE(ticks, 1);
+        QVERIFY(!stopping.isActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPreciseTimer)
+#include "test_precisetimer.moc"
