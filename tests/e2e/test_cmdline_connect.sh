@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # "/ip:" handed to a running copy that listens: listening stops, the tray says "connecting to"
 # the host without its blanks, the connecting window shows, and after the pause the copy dials
-# the "Port" setting of a listener (a plain TCP server here: the peer protocol is not part of
-# this test). While that link is up, command lines are ignored. A running copy that never
+# the "Port" setting of a listening third copy and completes the handshake with it. While that link is up, command lines are ignored. A running copy that never
 # answers leaves the second copy waiting, and its death makes the second copy fail.
 . "$(dirname "$0")/lib.sh"
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
@@ -39,24 +38,17 @@ tray_icon_geometry 5 >/dev/null || fail "icon not in the tray"
 wait_trace tray.icon 3 3 || fail "the stored Listen did not make the copy available"
 can_connect "$OWN" || fail "not listening on $OWN"
 
-# The peer: a TCP listener that reports each connection and keeps it open.
+# The peer: a third copy of the program, available, with folders and a trace of its own.
 PEER=$(free_port)
-python3 -u - "$PEER" >"$E2E_DIR/peer.log" 2>&1 <<'PY' &
-import socket, sys, time
-srv = socket.socket()
-srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-srv.bind(("127.0.0.1", int(sys.argv[1])))
-srv.listen(4)
-print("listening")
-conns = []
-while True:
-    c, addr = srv.accept()
-    conns.append(c)
-    print("connected", addr[0])
-PY
-peer=$!
-GREMLOK_PIDS+=("$peer")
-for _ in $(seq 100); do grep -q listening "$E2E_DIR/peer.log" && break; sleep 0.05; done
+P3="$E2E_DIR/third"
+mkdir -p "$P3/config/Gremlok" "$P3/runtime" "$P3/data"
+chmod 700 "$P3/runtime"
+printf '[Settings]\nFirstRun=false\nQuickHelp=false\nListen=true\nAutoAccept=true\nNickname=Third\nPort=%s\n' "$PEER" \
+  >"$P3/config/Gremlok/Gremlok.ini"
+XDG_CONFIG_HOME="$P3/config" XDG_RUNTIME_DIR="$P3/runtime" XDG_DATA_HOME="$P3/data" GREMLOK_TRACE="$P3/trace.log" \
+  "$GREMLOK" >>"$E2E_DIR/third.out" 2>&1 &
+GREMLOK_PIDS+=("$!")
+wait_until 10 can_connect "$PEER" || fail "the third copy is not listening on $PEER"
 # "Port" is read when the connection is made: point it at the peer now.
 sed -i "s/^Port=.*/Port=$PEER/" "$INI"
 
@@ -66,8 +58,8 @@ second=$!
 wait_trace tray.tooltip 'Gremlok \(connecting to 127\.0\.0\.1\)' 5 \
   || fail "tooltip while connecting: $(grep '^tray.tooltip' "$GREMLOK_TRACE" | tail -1)"
 grep -q "^tray.icon	7$" "$GREMLOK_TRACE" || fail "no connecting icon"
-sleep 0.5
-xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1 || fail "no connecting window"
+connecting_window() { xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1; }
+wait_until 3 connecting_window || fail "no connecting window"
 import -window root "$SHOTS/cmdline_connecting.png" 2>/dev/null
 can_connect "$OWN" && fail "still listening on $OWN while connecting out"
 # The second copy ends once the running copy has dialled, after its pause.
@@ -76,11 +68,10 @@ wait "$second" || fail "the second copy exited $?: $(cat "$E2E_DIR/second.out")"
 t1=$(now_ms)
 [ $((t1 - t0)) -ge 4000 ] || fail "the second copy ended after $((t1 - t0)) ms, before the pause was over"
 note "second copy with /ip: ended after $((t1 - t0)) ms"
-end=$(( $(now_ms) + 5000 ))
-until grep -q "^connected 127.0.0.1" "$E2E_DIR/peer.log"; do
-  [ "$(now_ms)" -lt "$end" ] || fail "the peer saw no connection: $(cat "$E2E_DIR/peer.log")"
-  sleep 0.05
-done
+third_connected() { grep -q '^link	accepted' "$P3/trace.log" 2>/dev/null; }
+wait_until 5 third_connected || fail "the third copy saw no connection: $(grep '^link' "$P3/trace.log")"
+wait_trace notify 'Gremlok\|Connected to Third \[127\.0\.0\.1\].*' 5 \
+  || fail "the first copy did not complete the handshake: $(grep '^notify\|^link' "$GREMLOK_TRACE")"
 
 # While connected every command line is ignored, without a message.
 icons=$(grep -c '^tray.icon' "$GREMLOK_TRACE")
