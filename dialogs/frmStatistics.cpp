@@ -1,11 +1,12 @@
 #include "dialogs/frmStatistics.h"
 
+#include "dialogs/DialogFights.h"
+
 #include "core/modGremlok.h"
 #include "fight/FightHistory.h"
 #include "fight/FightRecorder.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
-#include "shell/frmMain.h"
 
 #include <QChartView>
 #include <QComboBox>
@@ -26,16 +27,6 @@
 using namespace modGremlok;
 
 namespace {
-// Automatic fights are held while the window is open, as for every dialog.
-bool timedFightActive(const frmMain& m)
-{
-    return m.mnuTimedFight->isChecked() && m.mnuTimedFight->isEnabled();
-}
-bool sharedTimerActive(const frmMain& m)
-{
-    return m.mnuDisconnect->isVisible() && IsInitiator && !OpponentAway && !m.mnuPause->isChecked();
-}
-
 // A kill time as the best-times table shows it.
 QString timeText(double ms)
 {
@@ -186,10 +177,8 @@ int frmStatistics::ShowModal(QWidget* owner)
 void frmStatistics::Form_Load()
 {
     m_unloaded = false;
-    frmMain& m = frmMain::instance();
-    if (timedFightActive(m) || sharedTimerActive(m))
-        StopFightTimer();
-    DialogOpen = true;
+    // Automatic fights are held while the window is open, as for every dialog.
+    SuspendAutomaticFights();
     LoadHistory();
 }
 
@@ -286,10 +275,5 @@ void frmStatistics::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    frmMain& m = frmMain::instance();
-    if (timedFightActive(m))
-        ScheduleFight(TimedFightStart, TimedFightLength);
-    if (sharedTimerActive(m))
-        ScheduleFight(MultiplayerFightStart, MultiplayerFightLength);
-    DialogOpen = false;
+    RearmAutomaticFights();
 }

@@ -2,6 +2,7 @@
 // Message..., and the one way messages go out.
 #include "core/modGremlok.h"
 #include "net/LinkBox.h"
+#include "net/LinkPort.h"
 #include "net/frmConnecting.h"
 #include "net/frmSendMessage.h"
 #include "platform/Help.h"
@@ -20,16 +21,6 @@
 using namespace modGremlok;
 
 namespace {
-
-int readPort()
-{
-    platform::SettingsStore& reg = *SettingsStore;
-    const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
-    int32_t port = 2320;
-    reg.ReadInt32(key, QStringLiteral("Port"), 2320, port);
-    reg.CloseKey(key);
-    return port;
-}
 
 void criticalBox(const QString& text)
 {
@@ -77,7 +68,7 @@ void frmMain::mnuListen_Click()
         return;
     }
 
-    Winsock->setLocalPort(readPort());
+    Winsock->setLocalPort(LinkPort());
     if (const platform::SocketError e = Winsock->Listen()) {
         criticalBox(QStringLiteral("Error: ") + QString::number(e.Number) + QStringLiteral("\r\n") + e.Description);
         Winsock->setLocalPort(0);
@@ -136,7 +127,7 @@ void frmMain::mnuConnect_Click()
     // 4. Used exactly as typed.
     SavedDifficulty = Difficulty;
     IsInitiator = true;
-    if (const platform::SocketError e = Winsock->Connect(answer, readPort())) {
+    if (const platform::SocketError e = Winsock->Connect(answer, LinkPort())) {
         Winsock->Close();
         criticalBox(QStringLiteral("Error: ") + QString::number(e.Number) + QStringLiteral("\r\n") + e.Description);
         // Nothing is left half done: listening and timed fights come back.

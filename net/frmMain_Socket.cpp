@@ -6,6 +6,7 @@
 #include "fight/FightRecorder.h"
 #include "fight/frmDesktop.h"
 #include "net/LinkBox.h"
+#include "net/LinkPort.h"
 #include "net/frmConnecting.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
@@ -24,16 +25,6 @@ namespace {
 
 const QString Marker = QStringLiteral("True");
 const QString CRLF = QStringLiteral("\r\n");
-
-int readPort()
-{
-    platform::SettingsStore& reg = *SettingsStore;
-    const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
-    int32_t port = 2320;
-    reg.ReadInt32(key, QStringLiteral("Port"), 2320, port);
-    reg.CloseKey(key);
-    return port;
-}
 
 void closeConnecting()
 {
@@ -220,7 +211,7 @@ void frmMain::ConnectFromCommandLine(const QString& host)
     CommandLineConnect = true;
     frmConnecting::instance().show();
     UpdateTrayStatus();
-    Winsock->setRemotePort(readPort());
+    Winsock->setRemotePort(LinkPort());
     QApplication::processEvents();
     // The connecting window is painted and kept painted, but the program takes no input
     // meanwhile (the tray icon is busy).
