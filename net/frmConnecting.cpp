@@ -98,8 +98,12 @@ void frmConnecting::reject()
 
 void frmConnecting::closeEvent(QCloseEvent* event)
 {
-    // Closing is not cancelling: QDialog would turn a close into reject(), which tears the
-    // link down, but the window also closes when the peer's greeting arrives.
+    // Closing from code is not cancelling (the window also closes when the peer's greeting
+    // arrives), but a window manager that draws a close box anyway sends the player's close:
+    // that one gives up the attempt, as Cancel does, so no connection goes on unseen.
     tmrStatus->setEnabled(false);
+    if (event->spontaneous() && frmMain::isLoaded()
+        && frmMain::instance().Winsock->State() != platform::Winsock::sckClosed)
+        frmMain::instance().mnuDisconnect_Click();
     event->accept();
 }

@@ -223,6 +223,14 @@ void frmMain::ConnectFromCommandLine(const QString& host)
     }
     IsInitiator = true;
     SavedDifficulty = Difficulty;
+    // The player closed the connecting window through the window manager meanwhile: that is
+    // a Cancel, so nothing is dialled and the modes the link switched off come back.
+    frmConnecting* connecting = frmConnecting::existing();
+    if (!connecting || !connecting->isVisible()) {
+        CommandLineConnect = false;
+        mnuDisconnect_Click();
+        return;
+    }
     const platform::SocketError e = Winsock->Connect();
     CommandLineConnect = false;
     UpdateTrayStatus();
