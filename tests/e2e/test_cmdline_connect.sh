@@ -7,7 +7,6 @@
 . "$(dirname "$0")/lib.sh"
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 # Whether something listens on the port, read from the kernel's table: a real connection would
 # be a game request, which the running copy answers with a question.
 can_connect() {
@@ -23,11 +22,6 @@ for table in ("/proc/net/tcp", "/proc/net/tcp6"):
         sys.exit(0)
 sys.exit(1)
 PY
-}
-wait_exit() {
-  local end=$(( $(now_ms) + ${2:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
-  return 1
 }
 
 OWN=$(free_port)
@@ -56,7 +50,7 @@ while True:
 PY
 peer=$!
 GREMLOK_PIDS+=("$peer")
-for _ in $(seq 100); do grep -q listening "$E2E_DIR/peer.log" && break; sleep 0.05; done
+wait_until 5 grep -q listening "$E2E_DIR/peer.log"
 # "Port" is read when the connection is made: point it at the peer now.
 sed -i "s/^Port=.*/Port=$PEER/" "$INI"
 
@@ -66,8 +60,7 @@ second=$!
 wait_trace tray.tooltip 'Gremlok \(connecting to 127\.0\.0\.1\)' 5 \
   || fail "tooltip while connecting: $(grep '^tray.tooltip' "$GREMLOK_TRACE" | tail -1)"
 grep -q "^tray.icon	7$" "$GREMLOK_TRACE" || fail "no connecting icon"
-sleep 0.5
-xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1 || fail "no connecting window"
+wait_window Gremlok 3 || fail "no connecting window"
 import -window root "$SHOTS/cmdline_connecting.png" 2>/dev/null
 can_connect "$OWN" && fail "still listening on $OWN while connecting out"
 # The second copy ends once the running copy has dialled, after its pause.
@@ -76,11 +69,7 @@ wait "$second" || fail "the second copy exited $?: $(cat "$E2E_DIR/second.out")"
 t1=$(now_ms)
 [ $((t1 - t0)) -ge 4000 ] || fail "the second copy ended after $((t1 - t0)) ms, before the pause was over"
 note "second copy with /ip: ended after $((t1 - t0)) ms"
-end=$(( $(now_ms) + 5000 ))
-until grep -q "^connected 127.0.0.1" "$E2E_DIR/peer.log"; do
-  [ "$(now_ms)" -lt "$end" ] || fail "the peer saw no connection: $(cat "$E2E_DIR/peer.log")"
-  sleep 0.05
-done
+wait_until 5 grep -q "^connected 127.0.0.1" "$E2E_DIR/peer.log" || fail "the peer saw no connection: $(cat "$E2E_DIR/peer.log")"
 
 # While connected every command line is ignored, without a message.
 icons=$(grep -c '^tray.icon' "$GREMLOK_TRACE")
