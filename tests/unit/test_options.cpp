@@ -88,18 +88,6 @@ private slots:
         QCOMPARE(s.SelLength(), length);
     }
 
-    void dragTooltipShowsWholeMinutes()
-    {
-        RangeSlider s;
-        s.setRange(5, 1800);
-        s.resize(300, 40);
-        s.setSliderDown(true);
-        s.setSliderPosition(179);
-        QCOMPARE(s.toolTip(), QStringLiteral("2 minutes"));
-        s.setSliderPosition(59);
-        QCOMPARE(s.toolTip(), QStringLiteral("0 minutes"));
-    }
-
     void delayBoxRefusesAllButDigits()
     {
         TextBox box(nullptr, true);
