@@ -61,8 +61,7 @@ python3 -c "import socket; socket.create_connection(('127.0.0.1', $PORT), 2).clo
 wait_trace msgbox 'You have an incoming game request from 127\.0\.0\.1\..*' 5 || fail "no accept question"
 box=$(message_box 2) || fail "the accept question is not on screen"
 xdotool windowactivate --sync "$box" 2>/dev/null; xdotool key Escape
-gone() { ! xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1; }
-wait_until 5 gone || fail "the accept question stayed"
+wait_until 5 eval '! window_up Gremlok' || fail "the accept question stayed"
 "$GREMLOK" /listen || fail "a second /listen failed"
 [ "$(grep -c '^tray.icon	3$' "$GREMLOK_TRACE")" -eq 1 ] || fail "/listen while listening changed the icon again"
 
