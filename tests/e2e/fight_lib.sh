@@ -53,7 +53,8 @@ pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r+.5)] %[
 # Aims at the enemy's visible pixel nearest the middle of its frame (it differs from the
 # desktop shot before the fight) and shoots it; sets HX HY to the hit.
 shoot_enemy() {
-  local before=$1 end=$(( $(now_ms) + 3000 ))
+  local before=$1 end=$(( $(now_ms) + 3000 )) started hits
+  started=$(count clock started); hits=$(count shot "hit [0-9]+ [0-9]+")
   HX=
   # The first frame reaches the screen a moment after the fight is set up: look until it shows.
   while [ -z "$HX" ] && [ "$(now_ms)" -lt "$end" ]; do
@@ -66,11 +67,8 @@ shoot_enemy() {
   done
   [ -n "${HX:-}" ] || fail "no visible enemy pixel on the frozen desktop"
   xdotool mousemove $((EX + HX)) $((EY + HY))
-  wait_trace clock started 3 || fail "moving did not start the clock"
+  wait_until 3 more_than clock started "$started" || fail "moving did not start the clock"
   xdotool click 1
-  wait_trace shot "hit [0-9]+ [0-9]+" 3 || { grep '^shot' "$GREMLOK_TRACE" >&2; fail "the click on a visible pixel was not a hit"; }
+  wait_until 3 more_than shot "hit [0-9]+ [0-9]+" "$hits" || { grep '^shot' "$GREMLOK_TRACE" >&2; fail "the click on a visible pixel was not a hit"; }
   read -r _ HX HY < <(grep '^shot	hit' "$GREMLOK_TRACE" | tail -1 | cut -f2)
 }
-
-# Waits until a visible window with this exact title is up (up to $2 seconds).
-wait_window() { wait_until "${2:-5}" window_up "$1"; }

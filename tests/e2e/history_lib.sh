@@ -2,23 +2,13 @@
 # Statistics window opened from the right tray menu.
 . "$(dirname "${BASH_SOURCE[0]}")/fight_lib.sh"
 
-# How many trace lines are exactly "key<TAB>value" (value a grep -E pattern).
-trace_count() { grep -cE "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
-
 # wait_more KEY PATTERN N [SECONDS]: until more than N such lines are traced.
-wait_more() {
-  local end=$(( $(now_ms) + ${4:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    [ "$(trace_count "$1" "$2")" -gt "$3" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
+wait_more() { wait_until "${4:-5}" more_than "$1" "$2" "$3"; }
 
 # A new fight on screen; EX EY EW EH its enemy.
 next_fight() {
   local n
-  n=$(trace_count fight ready)
+  n=$(count fight ready)
   fight_now || fail "no fight from the left menu"
   wait_more fight ready "$n" 5 || fail "the fight did not come up"
   read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
@@ -32,7 +22,7 @@ fight_recorded() {
 
 play_escape() {
   local closed recorded
-  closed=$(trace_count fight closed); recorded=$(trace_count history "recorded .*")
+  closed=$(count fight closed); recorded=$(count history "recorded .*")
   next_fight
   xdotool key Escape
   fight_recorded "$closed" "$recorded"
@@ -40,8 +30,8 @@ play_escape() {
 
 play_lost() {
   local closed recorded dead
-  closed=$(trace_count fight closed); recorded=$(trace_count history "recorded .*")
-  dead=$(trace_count player dead)
+  closed=$(count fight closed); recorded=$(count history "recorded .*")
+  dead=$(count player dead)
   next_fight
   xdotool mousemove_relative 5 5
   wait_more player dead "$dead" 20 || fail "the player did not die"
@@ -51,57 +41,37 @@ play_lost() {
 
 # A kill entered in the best times as NAME; KILLTIME is its time.
 play_kill() {
-  local name=$1 closed recorded hits dead
-  closed=$(trace_count fight closed); recorded=$(trace_count history "recorded .*")
-  hits=$(trace_count shot "hit .*"); dead=$(trace_count enemy dead)
+  local name=$1 closed recorded dead
+  closed=$(count fight closed); recorded=$(count history "recorded .*"); dead=$(count enemy dead)
   import -window root "$E2E_DIR/desktop.png"
   next_fight
-  sleep 0.5
-  import -window root "$E2E_DIR/frozen.png"
-  read -r HX HY < <(convert "$E2E_DIR/desktop.png" "$E2E_DIR/frozen.png" -compose difference -composite \
-      -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
-    | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ {
-        d = ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2; if (best == "" || d < best) { best = d; x = $1; y = $2 } }
-        END { if (best != "") print x, y }')
-  [ -n "${HX:-}" ] || fail "no visible enemy pixel"
-  xdotool mousemove $((EX + HX)) $((EY + HY))
-  sleep 0.2
-  xdotool click 1
-  wait_more shot "hit .*" "$hits" 3 || fail "the shot at the enemy missed"
+  shoot_enemy "$E2E_DIR/desktop.png"
   wait_more enemy dead "$dead" 10 || fail "the death animation did not end"
   xdotool click 3
   wait_trace killtime '[0-9.]+' 3 || fail "no kill time"
   KILLTIME=$(grep '^killtime' "$GREMLOK_TRACE" | tail -1 | cut -f2)
-  for _ in $(seq 50); do xdotool search --onlyvisible --name '^Congratulations$' >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 0.3
+  wait_focus Congratulations || fail "no name prompt"
   xdotool key ctrl+a; xdotool type --delay 30 "$name"; xdotool key Return
   wait_trace besttime "$name	$KILLTIME" 5 || fail "the best time was not taken"
-  sleep 0.3
+  wait_focus "Gremlok Best Times" || fail "no Best Times"
   xdotool key Return
   fight_recorded "$closed" "$recorded"
 }
 
 # "&Statistics..." from the right menu; waits for the window.
 open_statistics() {
-  local n m X Y
-  m=$(trace_count statistics_label "lblBestAll	.*")
+  local m X Y
+  m=$(count statistics_label "lblBestAll	.*")
   for _ in 1 2 3; do
-    n=$(trace_count tray.menu right)
     read -r X Y < <(tray_icon_centre 2) || fail "no tray icon"
-    xdotool mousemove "$X" "$Y" click 3
-    if wait_more tray.menu right "$n" 3; then
-      sleep 0.3
+    if open_menu_at "$X" "$Y" 3 right; then
       xdotool key s
       wait_more statistics_label "lblBestAll	.*" "$m" 5 && break
     fi
-    sleep 0.5
+    xdotool key Escape
+    wait_until 2 windows_back_to 1
   done
-  for _ in $(seq 50); do
-    STATS_WID=$(xdotool search --onlyvisible --name '^Gremlok Statistics$' 2>/dev/null | head -1)
-    [ -n "$STATS_WID" ] && return 0
-    sleep 0.1
-  done
-  fail "the Statistics window did not open"
+  wait_focus "Gremlok Statistics" || fail "the Statistics window did not open"
 }
 
 # The latest text of a label of the Statistics window.

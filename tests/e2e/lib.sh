@@ -57,8 +57,9 @@ stable_icon_centre() {
   return 1
 }
 
-# How many times the trace holds "key<TAB>value" exactly.
-count() { grep -c "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
+# How many trace lines are exactly "key<TAB>value" (value a grep -E pattern); whether more than $3.
+count() { grep -cE "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
+more_than() { [ "$(count "$1" "$2")" -gt "$3" ]; }
 
 # Waits until the trace holds a line "key<TAB>value" (value as a grep -E pattern).
 traced() { grep -qE "^$1	$2\$" "$GREMLOK_TRACE" 2>/dev/null; }
@@ -96,8 +97,14 @@ holds_for() {
 more_windows_than() { [ "$(our_windows)" -gt "$1" ]; }
 windows_back_to() { [ "$(our_windows)" -le "$1" ]; }
 window_up() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+# Waits until a window with this exact title is up (wait_window), or has the keyboard (wait_focus).
+wait_window() { wait_until "${2:-5}" window_up "$1"; }
+focused() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
+wait_focus() { wait_until "${2:-5}" focused "$1"; }
 alive() { kill -0 "$1" 2>/dev/null; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
+wait_exit() { wait_until "${2:-5}" gone "$1"; }
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 
 # Clicks the icon at X Y with BUTTON and waits until the traced SIDE menu is on screen.
 open_menu_at() {

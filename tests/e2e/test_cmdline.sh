@@ -16,16 +16,11 @@ mkdir -p "$PROG/Skins" "$E2E_DIR/downloads"
 ln "$BUILT" "$PROG/gremlok" 2>/dev/null || cp "$BUILT" "$PROG/gremlok"
 cp "$(dirname "$BUILT")/Skins/Base Skin.ssz" "$PROG/Skins/"
 GREMLOK="$PROG/gremlok"
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+PORT=$(free_port)
 mkdir -p "$(dirname "$INI")"
 printf '[Settings]\nFirstRun=false\nQuickHelp=false\nPort=%s\n' "$PORT" >"$INI"
 
-# Polls up to $2 s for process $1 to end / up to $1 s for a visible window titled "Gremlok".
-wait_exit() {
-  local end=$(( $(now_ms) + ${2:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
-  return 1
-}
+# Polls up to $1 s for a visible window titled "Gremlok".
 message_box() {
   local end=$(( $(now_ms) + ${1:-5} * 1000 ))
   while [ "$(now_ms)" -lt "$end" ]; do
@@ -66,8 +61,7 @@ python3 -c "import socket; socket.create_connection(('127.0.0.1', $PORT), 2).clo
 wait_trace msgbox 'You have an incoming game request from 127\.0\.0\.1\..*' 5 || fail "no accept question"
 box=$(message_box 2) || fail "the accept question is not on screen"
 xdotool windowactivate --sync "$box" 2>/dev/null; xdotool key Escape
-gone() { ! xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1; }
-wait_until 5 gone || fail "the accept question stayed"
+wait_until 5 eval '! window_up Gremlok' || fail "the accept question stayed"
 "$GREMLOK" /listen || fail "a second /listen failed"
 [ "$(grep -c '^tray.icon	3$' "$GREMLOK_TRACE")" -eq 1 ] || fail "/listen while listening changed the icon again"
 
@@ -78,7 +72,6 @@ second=$!
 box=$(message_box 5) || fail "no message box for an unrecognised argument"
 wait_trace msgbox 'Error: Unrecognized command line argument "/listen /ip:x"\.' 1 \
   || fail "message text: $(grep '^msgbox' "$GREMLOK_TRACE")"
-sleep 0.3
 import -window root "$SHOTS/cmdline_unrecognised.png" 2>/dev/null
 wait_exit "$second" 1 && fail "the second copy ended while the box was still open"
 close_box "$box"
@@ -128,7 +121,6 @@ second=$!
 box=$(message_box 5) || fail "no message box for a failed install"
 wait_trace msgbox "Error installing skin \"$E2E_DIR/downloads/Busy.ssz\"\.\\\\n[0-9]+: .+" 1 \
   || fail "message text: $(grep '^msgbox' "$GREMLOK_TRACE" | tail -1)"
-sleep 0.3
 import -window root "$SHOTS/cmdline_install_error.png" 2>/dev/null
 close_box "$box"
 wait_exit "$second" 5 || fail "the second copy did not end after a failed install"

@@ -6,7 +6,6 @@
 . "$(dirname "$0")/lib.sh"
 SHOTS=${GREMLOK_SHOTS:-$E2E_DIR}
 
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 # Whether something listens on the port, read from the kernel's table: a real connection would
 # be a game request, which the running copy answers with a question.
 can_connect() {
@@ -22,11 +21,6 @@ for table in ("/proc/net/tcp", "/proc/net/tcp6"):
         sys.exit(0)
 sys.exit(1)
 PY
-}
-wait_exit() {
-  local end=$(( $(now_ms) + ${2:-5} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do kill -0 "$1" 2>/dev/null || return 0; sleep 0.05; done
-  return 1
 }
 
 OWN=$(free_port)
@@ -58,8 +52,7 @@ second=$!
 wait_trace tray.tooltip 'Gremlok \(connecting to 127\.0\.0\.1\)' 5 \
   || fail "tooltip while connecting: $(grep '^tray.tooltip' "$GREMLOK_TRACE" | tail -1)"
 grep -q "^tray.icon	7$" "$GREMLOK_TRACE" || fail "no connecting icon"
-connecting_window() { xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1; }
-wait_until 3 connecting_window || fail "no connecting window"
+wait_window Gremlok 3 || fail "no connecting window"
 import -window root "$SHOTS/cmdline_connecting.png" 2>/dev/null
 can_connect "$OWN" && fail "still listening on $OWN while connecting out"
 # The second copy ends once the running copy has dialled, after its pause.
@@ -79,13 +72,8 @@ cp "$(dirname "$GREMLOK")/Skins/Base Skin.ssz" "$E2E_DIR/Ignored.ssz"
 for arg in /listen "$E2E_DIR/Ignored.ssz" /nonsense; do
   timeout 10 "$GREMLOK" "$arg" || fail "second copy with $arg exited $?"
 done
-end=$(( $(now_ms) + 1000 ))
-while [ "$(now_ms)" -lt "$end" ]; do
-  [ "$(grep -c '^tray.icon' "$GREMLOK_TRACE")" -eq "$icons" ] || fail "the icon changed while connected"
-  grep -q '^msgbox' "$GREMLOK_TRACE" && fail "a message while connected: $(grep '^msgbox' "$GREMLOK_TRACE")"
-  grep -q '^skin	Ignored' "$GREMLOK_TRACE" && fail "a skin was installed while connected"
-  sleep 0.1
-done
+unmoved() { [ "$(grep -c '^tray.icon' "$GREMLOK_TRACE")" -eq "$icons" ] && ! grep -qE '^(msgbox|skin	Ignored)' "$GREMLOK_TRACE"; }
+holds_for 1 unmoved || fail "something changed while connected: $(grep -E '^(tray.icon|msgbox|skin)' "$GREMLOK_TRACE" | tail -2)"
 can_connect "$OWN" && fail "listening again while connected"
 
 # A running copy that does not answer: the second copy waits, and fails when it dies.

@@ -15,7 +15,6 @@ open_submenu() {
   xdotool key "$1"
   wait_until 3 more_windows_than "$windows" || fail "submenu $1 did not open"
 }
-wait_exit() { wait_until 5 gone "$1"; }
 
 # No first-run tip: its window would count among ours.
 mkdir -p "$(dirname "$INI")"

@@ -32,8 +32,7 @@ wait_trace killtime '[0-9.]+' 3 || fail "no kill time"
 T=$(grep '^killtime' "$GREMLOK_TRACE" | tail -1 | cut -f2)
 note "kill time $T ms"
 wait_window Congratulations 5 || fail "no name prompt"
-focused_on() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
-wait_until 3 focused_on Congratulations || fail "the name prompt did not get the keyboard"
+wait_focus Congratulations || fail "the name prompt did not get the keyboard"
 # The frozen desktop no longer stays above everything while the prompt is up.
 for w in $(xdotool search --onlyvisible --name '^Gremlok$'); do
   xprop -id "$w" _NET_WM_STATE | grep -q ABOVE && fail "the frozen desktop stays on top during the name prompt"
@@ -44,7 +43,7 @@ xdotool type --delay 30 'Tester'
 xdotool key Return
 wait_trace besttime "Tester	$T" 5 || fail "the name was not taken"
 wait_trace besttimes_row "1	Tester	$T ms" 3 || fail "the Best Times dialog does not list the new time first"
-wait_until 3 focused_on "Gremlok Best Times" || fail "the Best Times dialog did not get the keyboard"
+wait_focus "Gremlok Best Times" || fail "the Best Times dialog did not get the keyboard"
 import -window root "$SHOTS/best_times.png"
 xdotool key Return
 wait_trace fight closed 5 || fail "the fight window did not close"

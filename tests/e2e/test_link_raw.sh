@@ -3,7 +3,7 @@
 # granted fight, a peer's kill, garbage, malformed and over-long messages, and a flood without
 # NUL that drops the link; the program keeps running and listens again.
 . "$(dirname "$0")/lib.sh"
-PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+PORT=$(free_port)
 mkdir -p "$(dirname "$INI")"
 cat >"$INI" <<INI
 [Settings]

@@ -21,7 +21,7 @@ DISPLAY_B_PIDS=()
 trap 'e2e_cleanup; for p in "${DISPLAY_B_PIDS[@]}"; do kill "$p" 2>/dev/null; done' EXIT
 Xvfb "$DB" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$B/xvfb.log" 2>&1 &
 DISPLAY_B_PIDS+=("$!")
-for _ in $(seq 100); do DISPLAY=$DB xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$DB wait_until 10 xdpyinfo >/dev/null 2>&1
 cat >"$B/fluxbox/init" <<INIT
 session.screen0.toolbar.visible: true
 session.screen0.toolbar.placement: BottomCenter
@@ -36,10 +36,10 @@ INIT
 : >"$B/fluxbox/menu"; : >"$B/fluxbox/keys"
 DISPLAY=$DB fluxbox -rc "$B/fluxbox/init" >"$B/fluxbox.log" 2>&1 &
 DISPLAY_B_PIDS+=("$!")
-for _ in $(seq 100); do DISPLAY=$DB xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-sleep 0.5
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; }
+DISPLAY=$DB wait_until 10 wm_up
 
-PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+PORT=$(free_port)
 common="QuickHelp=false
 FirstRun=false
 Scramble=false
@@ -56,24 +56,17 @@ printf '[Settings]\n%s\nNickname=Bravo\nDifficulty=1\nTimedFight=true\nTimedFigh
 # on_b CMD...: run a helper against copy B (its display and trace).
 on_b() { DISPLAY=$DB GREMLOK_TRACE=$TB "$@"; }
 has() { grep -qF -- "$2" "$1" 2>/dev/null; }
-wait_has() {   # wait_has FILE TEXT [SECONDS]
-  local end=$(( $(now_ms) + ${3:-10} * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do has "$1" "$2" && return 0; sleep 0.05; done
-  return 1
-}
+wait_has() { wait_until "${3:-10}" has "$1" "$2"; }   # wait_has FILE TEXT [SECONDS]
 # menu_key left|right KEY: open a tray menu with the mouse and choose an item by its key.
 menu_key() {
-  local which=$1 key=$2 button=1 n X Y
-  [ "$which" = right ] && button=3
+  local button=1 w X Y
+  [ "$1" = right ] && button=3
   for _ in 1 2 3; do
-    n=$(grep -c "^tray.menu	$which\$" "$GREMLOK_TRACE")
+    w=$(our_windows)
     read -r X Y < <(tray_icon_centre 3) || return 1
-    xdotool mousemove "$X" "$Y" click "$button"
-    for _ in $(seq 60); do
-      [ "$(grep -c "^tray.menu	$which\$" "$GREMLOK_TRACE")" -gt "$n" ] && { sleep 0.3; xdotool key "$key"; return 0; }
-      sleep 0.05
-    done
-    sleep 0.6
+    open_menu_at "$X" "$Y" "$button" "$1" && { xdotool key "$2"; return 0; }
+    xdotool key Escape
+    wait_until 2 windows_back_to "$w"
   done
   return 1
 }
@@ -90,7 +83,7 @@ on_b tray_icon_centre 5 >/dev/null || fail "B's icon not in its tray"
 # B: "&Connect To...", the host typed into the prompt.
 on_b menu_key right c || fail "B's right menu"
 wait_has "$TB" "prompt	connect" 5 || fail "no connect prompt on B"
-sleep 0.4
+on_b wait_focus Gremlok || fail "the prompt on B did not get the keyboard"
 on_b xdotool type --delay 20 127.0.0.1
 on_b xdotool key Return
 wait_has "$TB" "notify	Gremlok|Connected to Alpha [127.0.0.1]\\nInterval: 0 to 1 minutes\\nDifficulty: intermediate" 10 \
@@ -102,8 +95,7 @@ note "connected both ways; B's timer armed"
 
 # A: an instant message, typed in the send dialog.
 menu_key right m || fail "A's right menu"
-for _ in $(seq 50); do xdotool search --onlyvisible --name 'Send an Instant Message' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 0.3
+wait_focus "Gremlok - Send an Instant Message" || fail "no send dialog on A"
 xdotool type --delay 20 'Ready when you are'
 xdotool key Return
 wait_has "$TB" "notify	Message from Alpha:|Ready when you are" 5 || fail "B did not show A's message"
@@ -126,15 +118,18 @@ note "away and back"
 wait_trace fight ready 20 || fail "no fight on A"
 wait_has "$TB" "fight	ready" 5 || fail "no fight on B"
 grep -q "^link.send	StartNow" "$TB" || fail "B did not ask for the fight"
-sleep 0.3
-import -window root "$E2E_DIR/a_frozen.png"
 read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$TA" | tail -1 | cut -f2)
-# Candidates: pixels the enemy changed, nearest the frame's middle first.
-convert "$E2E_DIR/a_before.png" "$E2E_DIR/a_frozen.png" -compose difference -composite \
-    -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
-  | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ { print ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2, $1, $2 }' \
-  | sort -n | awk 'NR % 7 == 1' | head -5 >"$E2E_DIR/candidates"
-[ -s "$E2E_DIR/candidates" ] || fail "no enemy pixel on A's frozen desktop"
+# Candidates: pixels the enemy changed, nearest the frame's middle first, once the first frame
+# has reached the screen.
+candidates() {
+  import -window root "$E2E_DIR/a_frozen.png"
+  convert "$E2E_DIR/a_before.png" "$E2E_DIR/a_frozen.png" -compose difference -composite \
+      -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
+    | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ { print ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2, $1, $2 }' \
+    | sort -n | awk 'NR % 7 == 1' | head -5 >"$E2E_DIR/candidates"
+  [ -s "$E2E_DIR/candidates" ]
+}
+wait_until 3 candidates || fail "no enemy pixel on A's frozen desktop"
 # (A linked fight has no first-move wait: the enemy only strikes when the peer wins.)
 while read -r _ HX HY; do
   xdotool mousemove $((EX + HX)) $((EY + HY)) click 1
@@ -155,8 +150,7 @@ xdotool click 3
 on_b xdotool key Escape
 wait_trace fight closed 5 || fail "A's fight did not close"
 wait_has "$TB" "fight	closed" 5 || fail "B's fight did not close"
-for _ in $(seq 40); do [ "$(grep -c "^fighttimer	armed" "$TB")" -gt "$arms" ] && break; sleep 0.1; done
-[ "$(grep -c "^fighttimer	armed" "$TB")" -gt "$arms" ] || fail "B did not re-arm after the fight"
+wait_until 4 eval '[ "$(grep -c "^fighttimer	armed" "$TB")" -gt "$arms" ]' || fail "B did not re-arm after the fight"
 has "$TA" "fighttimer	armed" && fail "A armed a timer"
 grep -q '^killtime' "$TA" && fail "a linked fight went into the best times"
 
@@ -166,7 +160,6 @@ wait_has "$TA" "link	torn down, difficulty 4" 5 || fail "A's tear-down did not r
 wait_has "$TB" "notify	Gremlok|Disconnected from Alpha." 5 || fail "B was not told of the end"
 wait_has "$TB" "link	torn down, difficulty 1" 5 || fail "B's difficulty not restored"
 [ "$(grep '^tray.icon' "$TA" | tail -1 | cut -f2)" = 3 ] || fail "A is not available again"
-for _ in $(seq 20); do [ "$(grep '^tray.icon' "$TB" | tail -1 | cut -f2)" = 2 ] && break; sleep 0.1; done
-[ "$(grep '^tray.icon' "$TB" | tail -1 | cut -f2)" = 2 ] || fail "B's timed fights are not back on"
+wait_until 2 eval '[ "$(grep "^tray.icon" "$TB" | tail -1 | cut -f2)" = 2 ]' || fail "B's timed fights are not back on"
 kill -0 "$GREMLOK_PID" && kill -0 "$PB" || fail "a copy ended"
 echo PASS

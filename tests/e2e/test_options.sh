@@ -14,59 +14,40 @@ start_gremlok
 read -r X Y < <(stable_icon_centre) || fail "icon not in the tray"
 
 last() { grep "^$1	" "$GREMLOK_TRACE" | tail -1 | cut -f2; }
-# Opens an item of the right-click menu by its accelerator and waits for "key<TAB>value".
-from_menu() {
-  local before
-  before=$(count tray.menu right)
-  xdotool mousemove "$X" "$Y" click 3
-  local end=$(( $(now_ms) + 3000 ))
-  while [ "$(count tray.menu right)" -le "$before" ]; do
-    [ "$(now_ms)" -lt "$end" ] || fail "right menu did not open"; sleep 0.05
-  done
-  sleep 0.2
-  xdotool key "$1"
-}
+# Opens an item of the right-click menu by its accelerator.
+from_menu() { open_menu_at "$X" "$Y" 3 right || fail "right menu did not open"; xdotool key "$1"; }
 open_options() {
   local before
   before=$(count options shown)
   from_menu o
-  local end=$(( $(now_ms) + 5000 ))
-  while [ "$(count options shown)" -le "$before" ]; do
-    [ "$(now_ms)" -lt "$end" ] || fail "Options did not open"; sleep 0.05
-  done
-  sleep 0.3
+  wait_until 5 more_than options shown "$before" || fail "Options did not open"
+  wait_focus "Gremlok Options" || fail "Options did not get the keyboard"
 }
-wait_closed() {
-  local n=$1 end=$(( $(now_ms) + 5000 ))
-  while [ "$(count options closed)" -lt "$n" ]; do
-    [ "$(now_ms)" -lt "$end" ] || fail "Options did not close"; sleep 0.05
-  done
-}
+wait_closed() { wait_until 5 more_than options closed $(( $1 - 1 )) || fail "Options did not close"; }
 shown_has() { last options.controls | tr '|' '\n' | grep -qxF "$1" || fail "Options shows $(last options.controls), not $1"; }
 
 # General: sound off, centring off, restore after "x1" (the x is refused).
 open_options
 shown_has 'txtNickname=[Old]'
 xdotool key --delay 150 alt+s alt+p alt+r alt+o
-sleep 0.2
 xdotool type --delay 50 'x1'
 # The timed-fight range: Shift-press on the thumb, drag right, release with Shift held.
 read -r HX HY < <(last options.handle.sdrTimedFight)
-xdotool mousemove "$HX" "$HY"; sleep 0.1
+xdotool mousemove "$HX" "$HY"
 xdotool keydown shift mousedown 1
 for dx in 20 40 60 80 100; do xdotool mousemove $((HX + dx)) "$HY"; sleep 0.05; done
 xdotool mouseup 1 keyup shift
-sleep 0.2
+wait_trace options.range.sdrTimedFight '600 [1-9][0-9]*' 3 || fail "the Shift-drag gave $(last options.range.sdrTimedFight)"
 read -r START LEN < <(last options.range.sdrTimedFight)
 [ "$START" = 600 ] || fail "the range does not start at the thumb (600) but at $START"
 [ "$LEN" -gt 0 ] || fail "the Shift-drag gave no length"
 import -window root "$SHOTS/options_general_set.png" 2>/dev/null
 # Appearance: pointer 3, shadow on, blood off.
-xdotool key ctrl+Tab; sleep 0.2
+xdotool key ctrl+Tab
 xdotool key --delay 150 alt+i Right Right alt+h alt+b
 # Multiplayer: a nickname with blanks around it, automatic accept.
-xdotool key ctrl+Tab; sleep 0.2
-xdotool key alt+n; sleep 0.2
+xdotool key ctrl+Tab
+xdotool key alt+n
 xdotool type --delay 30 '  Sniper Joe  '
 xdotool key --delay 150 alt+a Return
 wait_closed 1
@@ -95,31 +76,31 @@ shown_has 'lstSkins=<Base Skin>'
 xdotool key --delay 150 ctrl+Tab ctrl+Tab ctrl+Tab
 wait_trace options.skin_item '[0-9]+ [0-9]+ Night Ops' 3 || fail "Night Ops is not in the list"
 read -r SX SY _ < <(last options.skin_item)
-xdotool mousemove "$SX" "$SY" click 1; sleep 0.2
+xdotool mousemove "$SX" "$SY" click 1
 xdotool key alt+d
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 0.3
+wait_focus Gremlok || fail "no question before deleting"
 import -window root "$SHOTS/options_delete_question.png" 2>/dev/null
-xdotool key n; sleep 0.5
+xdotool key n
+wait_focus "Gremlok Options" || fail "the question stayed after No"
 [ -f "$XDG_DATA_HOME/Gremlok/Skins/Night Ops.ssz" ] || fail "No deleted the package"
 xdotool key alt+d
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 0.3
+wait_focus Gremlok || fail "no question before deleting again"
 xdotool key y
 wait_trace options.skin_deleted 'Night Ops' 3 || fail "Yes did not delete the skin"
 [ -f "$XDG_DATA_HOME/Gremlok/Skins/Night Ops.ssz" ] && fail "the package is still there"
 
 # What's This on the skins list.
 read -r BX BY _ < <(grep '^options.skin_item' "$GREMLOK_TRACE" | tail -2 | head -1 | cut -f2)
+windows=$(our_windows)
 xdotool mousemove "$BX" "$BY" click 3
 wait_trace options.whatsthis_menu lstSkins 3 || fail "no What's This menu on the skins list"
-sleep 0.3
+wait_until 3 more_windows_than "$windows" || fail "the What's This menu is not on screen"
 xdotool key w
 wait_trace help.popup 22 3 || fail "What's This did not show topic 22"
 [ "$(last options.whatsthis_menu)" = lstSkins ] || fail "the menu was for $(last options.whatsthis_menu)"
-sleep 0.3
 import -window root "$SHOTS/options_whatsthis.png" 2>/dev/null
-xdotool key Escape; sleep 0.2
+xdotool key Escape
+wait_until 3 windows_back_to "$windows" || fail "What's This did not close"
 # This build names no web site: "Get more skins" opens the help book's page on skins.
 read -r GX GY < <(last options.handle.lblGetSkins)
 # A right click on "Get more skins" has no What's This.
@@ -129,14 +110,15 @@ if wait_trace options.whatsthis_menu lblGetSkins 1; then fail "Get more skins ha
 [ "$(grep -c '^options.whatsthis_menu' "$GREMLOK_TRACE")" = "$menus" ] || fail "a right click on Get more skins opened a menu"
 xdotool mousemove "$GX" "$GY" click 1
 wait_trace help.page skins.html 3 || fail "Get more skins did not open the skins page of the help book"
-xdotool mousemove "$BX" "$BY" click 1; sleep 0.3
+xdotool mousemove "$BX" "$BY" click 1
+wait_focus "Gremlok Options" || fail "the dialog did not get the keyboard back"
 xdotool key Escape
 wait_closed 3
 
 # The About box opens and closes with Esc.
 from_menu a
 wait_trace about shown 5 || fail "About did not open"
-sleep 0.3
+wait_focus "About Gremlok" || fail "About did not get the keyboard"
 xdotool key Escape
 wait_trace about closed 3 || fail "Esc did not close About"
 echo PASS

@@ -5,14 +5,12 @@
 . "$(dirname "$0")/history_lib.sh"
 
 start_fight_program AnimationSpeed=300
-sleep 0.5
 play_escape
 play_lost
 play_kill Tester
 [ "$(ini_value Scores Score1)" = "$KILLTIME" ] || fail "the best time is not in the table"
 
 open_statistics
-sleep 0.5
 import -window root "$E2E_DIR/statistics.png"
 [ "$(stat_label lblFights)" = 3 ] || fail "fights: $(stat_label lblFights)"
 [ "$(stat_label lblKills)" = 1 ] || fail "kills: $(stat_label lblKills)"
@@ -24,9 +22,7 @@ import -window root "$E2E_DIR/statistics.png"
 # Export through the file dialog, typing the name as a person would.
 CSV="$E2E_DIR/fights.csv"
 xdotool key alt+e
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Export Fight History$' >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Export Fight History$' >/dev/null || fail "no file dialog"
-sleep 0.5
+wait_focus "Export Fight History" || fail "no file dialog"
 xdotool key ctrl+a; xdotool type --delay 20 "$CSV"; xdotool key Return
 wait_trace statistics_export 3 5 || fail "nothing exported"
 [ "$(wc -l <"$CSV")" = 4 ] || fail "the export has $(wc -l <"$CSV") lines"
@@ -35,19 +31,16 @@ results=$(tail -n +2 "$CSV" | tr -d '\r' | cut -d, -f2,3,5,6 | tr '\n' ' ')
 
 # Clearing asks first; "No" keeps everything.
 xdotool key alt+c
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Clear History$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 0.3
+wait_focus "Clear History" || fail "clearing did not ask"
 xdotool key alt+n
-sleep 0.5
+wait_focus "Gremlok Statistics" || fail "the question stayed"
 [ "$(stat_label lblFights)" = 3 ] || fail "No cleared the history"
 xdotool key alt+c
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Clear History$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 0.3
+wait_focus "Clear History" || fail "clearing did not ask again"
 xdotool key alt+y
 wait_trace statistics_label "lblFights	0" 5 || fail "the history was not cleared"
 xdotool key Escape
-sleep 0.5
-xdotool search --onlyvisible --name '^Gremlok Statistics$' >/dev/null 2>&1 && fail "the window stayed open"
+wait_until 3 eval '! window_up "Gremlok Statistics"' || fail "the window stayed open"
 [ "$(ini_value Scores Score1)" = "$KILLTIME" ] || fail "clearing the history touched the best times"
 kill -0 "$GREMLOK_PID" || fail "the program ended"
 echo PASS

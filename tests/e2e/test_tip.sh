@@ -15,23 +15,20 @@ stop_program() {
 }
 tip_window_ready() {
   wait_trace tip shown 5 || fail "$1"
-  for _ in $(seq 50); do xdotool search --onlyvisible --name '^Gremlok$' >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 0.3
+  wait_focus Gremlok || fail "the tip did not get the keyboard"
 }
+# Ticks the box, presses KEY and waits for the tip to close.
+answer_tip() { xdotool key --delay 150 alt+d "$1"; wait_trace tip closed 3; }
 
 run_until_icon
 tip_window_ready "no tip on the first start"
-xdotool key alt+d; sleep 0.2
-xdotool key Escape
-wait_trace tip closed 3 || fail "Esc did not close the tip"
+answer_tip Escape || fail "Esc did not close the tip"
 [ -z "$(ini_value Settings QuickHelp)" ] || fail "Esc stored QuickHelp=$(ini_value Settings QuickHelp)"
 stop_program
 
 run_until_icon
 tip_window_ready "the tip did not come again after Esc"
-xdotool key alt+d; sleep 0.2
-xdotool key Return
-wait_trace tip closed 3 || fail "OK did not close the tip"
+answer_tip Return || fail "OK did not close the tip"
 [ "$(ini_value Settings QuickHelp)" = false ] || fail "OK with the box ticked did not store QuickHelp=false"
 stop_program
 

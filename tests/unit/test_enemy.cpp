@@ -156,7 +156,6 @@ private slots:
             QCOMPARE(dest, surface(5, 5, White));
         }
     }
-
 };
 
 QTEST_MAIN(TestEnemy)

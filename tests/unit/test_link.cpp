@@ -1,6 +1,6 @@
 // The peer link on the real main window against a raw peer on loopback: the listener's
-// opening bytes, reassembly and dispatch through the socket, fight requests, malformed
-// messages, the flood limit, the initiator's handshake, refusal, errors and the tear-down.
+// opening bytes and dispatch through the socket, fight requests, messages both ways, the
+// accept question, the initiator's handshake, cancelling, refusal and errors.
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
 #include "fight/frmDesktop.h"
@@ -11,15 +11,14 @@
 #include "platform/Winsock.h"
 #include "platform/vbTrayIcon.h"
 #include "shell/TimedFight.h"
-#include "shell/TrayStatus.h"
 #include "shell/frmMain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -135,7 +134,8 @@ private slots:
         QVERIFY(m.mnuIntermediate->isChecked() && m.mnuDisconnect->isVisible() && !m.mnuListen->isVisible());
         QCOMPARE(m.Winsock->State(), int(platform::Winsock::sckConnected));   // no second listener
 
-        // The greeting split over two reads, with an empty name.
+        // The greeting split over two reads, with an empty name. (The wire format alone, the
+        // garbage, malformed messages and the flood are test_peerlink's and test_link_raw's.)
         peer->write("Nick");
         peer->flush();
         QTest::qWait(50);
@@ -144,18 +144,12 @@ private slots:
         QTRY_COMPARE(OpponentNickname, QStringLiteral("Anonymous"));
         QVERIFY(popupText().contains("Connected to Anonymous [127.0.0.1]\nInterval: 5 to 16 minutes\nDifficulty: intermediate"));
         QCOMPARE(TimedFight::RemainingTime(), -1);         // the listener runs no timer
-        QCOMPARE(TrayStatus::CurrentIcon(), 4);
 
-        // Malformed settings change nothing; the good message after them in the same read acts.
-        peer->write(z("Interval:abc") + z("Interval:5") + z("Difficulty:9") + z("Nickname") + z("Difficulty:3"));
+        // A bad setting does not stop the good one after it in the same read.
+        peer->write(z("Difficulty:9") + z("Difficulty:3"));
         QTRY_VERIFY(m.mnuExpert->isChecked());
-        QCOMPARE(MultiplayerFightStart, 300);
-        QCOMPARE(OpponentNickname, QStringLiteral("Anonymous"));
-        QCOMPARE(popupText(), QStringLiteral("Gremlok|Anonymous has set the difficulty to expert."));
-        peer->write(z("Interval:60,120"));
-        QTRY_COMPARE(popupText(), QStringLiteral("Gremlok|Anonymous has changed the interval to 1 to 4 minutes."));
 
-        // A fight request: refused while busy, granted otherwise, the fight once the reply is out.
+        // A fight request: refused while busy, granted otherwise.
         got.clear();
         DialogOpen = true;
         peer->write(z("StartNow"));
@@ -164,23 +158,14 @@ private slots:
         peer->write(z("StartNow"));
         QTRY_COMPARE(got, z("StartDenied") + z("StartOK"));
         QTRY_VERIFY(FightInProgress);
-        // The peer won first: our enemy fires at once.
-        QVERIFY(gEnemy->Alive);
-        peer->write(z("IWon"));
-        QTRY_VERIFY(!PlayerAlive);
-        QCOMPARE(m.tmrAnimAttack->Interval(), 1);
-        QVERIFY(!frmDesktop::instance().WaitingForFirstMove);
         m.tmrAnimAttack->setEnabled(false);
         frmDesktop::instance().EndFight();
         QTRY_VERIFY(!FightInProgress);
 
-        // A long message: the longest time, wrapped within the width limit; the next replaces it.
+        // A long message: the longest time, wrapped within the width limit.
         peer->write(z(("Msg:" + QByteArray(300, 'm')).constData()));
         QTRY_COMPARE(frmInstMessage::existing()->tmrTimeOut->Interval(), 29050);
         QCOMPARE(frmInstMessage::existing()->width(), frmInstMessage::MaxWidth);
-        peer->write(z("Msg:hi"));
-        QTRY_COMPARE(popupText(), QStringLiteral("Message from Anonymous:|hi"));
-        QCOMPARE(frmInstMessage::existing()->tmrTimeOut->Interval(), 10150);
 
         // Sending: blank text goes nowhere, line breaks go as CR LF, at most 254 characters.
         got.clear();
@@ -196,18 +181,6 @@ private slots:
         frmSendMessage::instance().txtMessage->setPlainText(QString(300, QLatin1Char('y')));
         QCOMPARE(frmSendMessage::instance().MessageText().size(), 254);
         frmSendMessage::instance().cmdCancel_Click();
-
-        peer->write(z("Pause"));
-        QTRY_VERIFY(OpponentAway);
-        QCOMPARE(TrayStatus::CurrentIcon(), 5);
-
-        // A flood without NUL drops the link; the listener listens again with its own level.
-        peer->write(QByteArray(70000, 'A'));
-        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
-        QVERIFY(!m.mnuDisconnect->isVisible() && m.mnuListen->isChecked());
-        QCOMPARE(m.Winsock->State(), int(platform::Winsock::sckListening));
-        QVERIFY(m.mnuCustom->isChecked() && !OpponentAway && m.Link.Pending().isEmpty());
-        m.mnuListen_Click();
     }
 
     void requestDuringFightIsLeftWaiting()
@@ -253,7 +226,7 @@ private slots:
         QVERIFY(m.mnuDisconnect->isVisible());
     }
 
-    void initiatorHandshakeAndPeerClose()
+    void initiatorHandshake()
     {
         frmMain& m = form();
         setPort(freePort());
@@ -283,7 +256,6 @@ private slots:
         QCOMPARE(OpponentNickname, QStringLiteral("Rival"));
         const int left = TimedFight::RemainingTime();
         QVERIFY2(left > 50000 && left < 70000, qPrintable(QString::number(left)));
-        QCOMPARE(form().Winsock->RemoteHost(), QStringLiteral("127.0.0.1"));
 
         StopFightTimer();
         peer->write(z("Pause") + z("StartDenied"));        // the peer away: no new try
@@ -292,17 +264,9 @@ private slots:
         QCOMPARE(TimedFight::RemainingTime(), -1);
         peer->write(z("Resume"));
         QTRY_VERIFY(TimedFight::RemainingTime() > 0);
-
-        peer->disconnectFromHost();
-        QTRY_VERIFY(!m.mnuDisconnect->isVisible());
-        QCOMPARE(popupText(), QStringLiteral("Gremlok|Disconnected from Rival."));
-        QVERIFY(m.mnuIntermediate->isChecked());           // own level back
-        QVERIFY(!m.mnuListen->isChecked() && m.mnuTimedFight->isChecked());
-        QVERIFY(TimedFight::RemainingTime() > 0);
-        m.mnuTimedFight_Click();
     }
 
-    void commandLineConnect()
+    void commandLineConnectCancelled()
     {
         frmMain& m = form();
         setPort(freePort());
@@ -310,14 +274,9 @@ private slots:
         QTcpServer listener;
         QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
         setPort(listener.serverPort());
-        // Connecting shows from the start of the wait, before the socket does anything.
-        int iconDuringWait = 0;
-        QTimer::singleShot(300, [&] { iconDuringWait = CommandLineConnect ? TrayStatus::CurrentIcon() : -1; });
+        // (The icon, tooltip and window while waiting are test_cmdline_connect's.)
         m.ConnectFromCommandLine(QStringLiteral("  127.0.0.1 "));
-        QCOMPARE(iconDuringWait, 7);
-        QVERIFY(!CommandLineConnect && IsInitiator && frmConnecting::isLoaded());
-        QVERIFY(!m.mnuListen->isChecked() && !frmMain::Tag(m.mnuListen).isEmpty());
-        QCOMPARE(m.Winsock->RemoteHost(), QStringLiteral("127.0.0.1"));
+        QVERIFY(!CommandLineConnect && IsInitiator && !m.mnuListen->isChecked());
         QTRY_VERIFY(listener.hasPendingConnections());
         QTRY_VERIFY(m.mnuDisconnect->isVisible());
         // Cancel in the connecting window: the attempt goes, listening comes back.

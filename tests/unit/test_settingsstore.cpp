@@ -69,20 +69,6 @@ private slots:
         QCOMPARE(f5, 999999.0f);
     }
 
-    void absentValuesYieldTheDefaultExactly()
-    {
-        SettingsStore s;
-        const int32_t k = s.OpenKey(HKEY_CURRENT_USER, settingsKey, 0);
-        QCOMPARE(s.GetValue(k, "Port", 2320), QVariant(2320));
-        QVERIFY(!s.GetValue(k, "Nothing").isValid());
-        uint8_t difficulty = 0;
-        float slowest = 0;
-        QVERIFY(s.ReadByte(k, "Difficulty", 1, difficulty));
-        QVERIFY(s.ReadFloat(k, "Score5", -1.0f, slowest));
-        QCOMPARE(difficulty, uint8_t(1));
-        QCOMPARE(slowest, -1.0f);
-    }
-
     void unconvertibleValuesFailAndKeepTheTarget_data()
     {
         QTest::addColumn<char>("kind");

@@ -69,8 +69,6 @@ private slots:
         SkinFolder = m_root + QStringLiteral("/runtime/simskin.tmp/");
         QVERIFY(QDir().mkpath(elsewhere()));
         QVERIFY(modSkinZip::UnzipSkin(skinkit::baseSkinPackage(), m_base));
-        QCOMPARE(skinkit::filesBelow(m_base).join(QLatin1Char(' ')), QStringLiteral("enemy.gif enmy_apr.wav enmy_die.wav "
-                 "enmy_sht.wav pointer.cur skin.ini user_blt.wav user_die.wav user_sht.wav"));
     }
 
     void init()
@@ -121,8 +119,7 @@ private slots:
     {
         QTest::addColumn<int>("kind");
         QTest::newRow("base skin chosen") << -1;
-        QTest::newRow("package deleted") << 0;
-        QTest::newRow("path traversal and a bomb") << 1;
+        QTest::newRow("package deleted") << 0;   // (hostile packages are test_skin_zip's)
         QTest::newRow("fails after replacing base files") << 2;
         QTest::newRow("name leaving the Skins folder") << 3;
         // Packages that unpack, but whose sheet cannot be used.
@@ -137,10 +134,7 @@ private slots:
         const QString path = programSkins() + QStringLiteral("Bad.ssz");
         skinkit::writeFile(SkinFolder + QStringLiteral("leftover.wav"), "old skin");
         Skin = kind < 0 ? BaseSkinName : QStringLiteral("Bad");
-        if (kind == 1) {
-            QVERIFY(skinkit::writeZip(path, {{QStringLiteral("../../escaped.txt"), "x"},
-                {QStringLiteral("bomb.bin"), QByteArray(int(modSkinZip::MaxTotalBytes) + 1, '\0')}}));
-        } else if (kind == 2) {
+        if (kind == 2) {
             // The first entry unpacks over the base sheet, the second has damaged data.
             QVERIFY(skinkit::writeZip(path, {{QStringLiteral("enemy.gif"), "not the base sheet"},
                                              {QStringLiteral("enmy_sht.wav"), QByteArray(5000, 'w')}}));
@@ -162,7 +156,6 @@ private slots:
         verifyBaseSkinInUse();   // the leftover of an earlier skin is gone too
         QVERIFY(gWeapon->SkinnedPointer);
         QCOMPARE(frmMain::instance().picDesktop.size(), QSize(100, 100));
-        QVERIFY(skinkit::filesBelow(m_root).filter(QStringLiteral("escaped")).isEmpty());
     }
 
     void withoutAnyPackageTheEnemyHasNoSheet()

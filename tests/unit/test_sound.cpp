@@ -97,7 +97,6 @@ private slots:
         QTest::addColumn<bool>("direct");
         QTest::addColumn<int>("id");
         QTest::newRow("preloaded enemy shot") << true << int(SoundEffects::EnemyShot);
-        QTest::newRow("preloaded player shot") << true << int(SoundEffects::UserShot);
         QTest::newRow("simple enemy shot") << false << int(SoundEffects::EnemyShot);
     }
     void replayAfterEndIsHeardEveryTime()
@@ -133,7 +132,6 @@ private slots:
         QTest::newRow("shot restarts") << true << 3 << 3 << kBothMs << false;
         QTest::newRow("empty click restarts") << true << 5 << 5 << kBothMs << false;
         QTest::newRow("enemy shot plays on") << true << 0 << 0 << kToneMs << false;
-        QTest::newRow("player death plays on") << true << 4 << 4 << kToneMs << false;
         QTest::newRow("simple cuts off") << false << 0 << 0 << kBothMs << false;
         QTest::newRow("preloaded overlap") << true << 1 << 3 << kBothMs << true;
         QTest::newRow("simple one at a time") << false << 1 << 3 << kBothMs << false;
