@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export GREMLOK="$PWD/build/gremlok" GREMLOK_SOURCE_DIR="$PWD"
-SHOT_SUFFIX= tests/rig/rig.sh tests/rig/isolated.sh bash tests/e2e/docs_dialogs.sh
+SHOT_SUFFIX= tests/rig/rig.sh tests/rig/isolated.sh bash tools/docs_dialogs.sh
 RIG_SCREEN=3840x2160x24 QT_SCALE_FACTOR=2 SHOT_SUFFIX=_200 \
-  tests/rig/rig.sh tests/rig/isolated.sh bash tests/e2e/docs_dialogs.sh
+  tests/rig/rig.sh tests/rig/isolated.sh bash tools/docs_dialogs.sh

@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 export GREMLOK="$PWD/build/gremlok" GREMLOK_SOURCE_DIR="$PWD"
 tests/rig/rig.sh tests/rig/isolated.sh bash tools/docs_screenshots.sh
 # The peer link's windows: the connect prompt, the connecting window, a message popup.
-exec tests/rig/rig.sh tests/rig/isolated.sh bash tests/e2e/docs_link_screenshots.sh
+exec tests/rig/rig.sh tests/rig/isolated.sh bash tools/docs_link_screenshots.sh

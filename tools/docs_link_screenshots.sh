@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Not a test: run by tools/take_screenshots.sh inside the rig to make the README's pictures of
 # the peer link: the connect prompt, the connecting window and an instant-message popup.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../tests/e2e/lib.sh"
 DOCS="$GREMLOK_SOURCE_DIR/docs"
 PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$(dirname "$INI")"

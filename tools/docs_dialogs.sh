@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Not a test: run by tools/take_dialog_screenshots.sh inside the rig to picture the dialogs
 # (each Options tab, the About box, the tip) into docs/, with the suffix $SHOT_SUFFIX.
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../tests/e2e/lib.sh"
 DOCS="$GREMLOK_SOURCE_DIR/docs"
 S=${SHOT_SUFFIX:-}
 export XDG_DATA_HOME="$E2E_DIR/data"
