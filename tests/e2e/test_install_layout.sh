@@ -20,7 +20,7 @@ done
 desktop-file-validate "$MOVED/share/applications/$APP.desktop" || fail "the desktop entry does not validate"
 appstreamcli validate --no-net "$MOVED/share/metainfo/$APP.metainfo.xml" >"$E2E_DIR/appstream.log" 2>&1 \
   || fail "metainfo: $(cat "$E2E_DIR/appstream.log")"
-page=$(MANWIDTH=80 man -l "$MOVED/share/man/man6/gremlok.6" 2>&1)
+page=$(MANWIDTH=80 man -l "$MOVED/share/man/man6/gremlok.6.gz" 2>&1)
 echo "$page" | grep -q '^GREMLOK(6)' || fail "the man page does not format: $page"
 echo "$page" | grep -q -- '--listen' || fail "the man page lacks the command line"
 
