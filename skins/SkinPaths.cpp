@@ -28,11 +28,18 @@ bool canWriteInto(const QString& folder)
 }
 } // namespace
 
+// Installed, the program sits in bin/ with its skins in ../share/gremlok/Skins; run from the
+// build tree, they are in Skins/ beside it. Both are found from the program's own place, so an
+// install prefix that has been moved still works.
 QString ProgramSkinsFolder()
 {
     if (!g_programSkinsFolder.isEmpty())
         return withSeparator(g_programSkinsFolder);
-    return QDir::toNativeSeparators(modGremlok::ProgramFolder() + QStringLiteral("/Skins/"));
+    const QString program = modGremlok::ProgramFolder();
+    const QString installed = QDir::cleanPath(program + QStringLiteral("/../share/gremlok/Skins"));
+    if (QFileInfo(installed).isDir())
+        return QDir::toNativeSeparators(installed + QLatin1Char('/'));
+    return QDir::toNativeSeparators(program + QStringLiteral("/Skins/"));
 }
 
 QString UserSkinsFolder()

@@ -10,7 +10,8 @@ namespace SkinPaths {
 
 inline const QString Extension = QStringLiteral("ssz");
 
-// The program's own Skins folder, ending in a separator.
+// The program's own Skins folder, ending in a separator: ../share/gremlok/Skins from the
+// program's folder when that exists (an install), else Skins/ beside the program.
 QString ProgramSkinsFolder();
 // The per-user Skins folder, ending in a separator (it may not exist yet).
 QString UserSkinsFolder();

@@ -12,7 +12,7 @@ pkgs=(
   xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils sox dbus-x11
   python3
-  xdg-utils shared-mime-info desktop-file-utils
+  xdg-utils shared-mime-info desktop-file-utils appstream man-db librsvg2-bin
   clang libclang-rt-14-dev
   qt6-wayland
   sway waybar grim wtype wayvnc pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk

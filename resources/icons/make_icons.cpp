@@ -1,5 +1,7 @@
 // Draws the seven tray icons (32 x 32) into resources/icons/: 1 idle, 2 timed fights,
-// 3 available, 4 connected, 5 opponent away, 6 away, 7 connecting.
+// 3 available, 4 connected, 5 opponent away, 6 away, 7 connecting; and the program's icon, the
+// idle head alone, at the sizes a desktop asks for into resources/icons/app/ (app/*.svg is the
+// same drawing by hand, for scalable use).
 // Build with the "make_icons" target and run it from the source folder; the PNGs are committed.
 #include <QGuiApplication>
 #include <QImage>
@@ -106,6 +108,16 @@ int main(int argc, char** argv)
         }
         p.end();
         img.save(QStringLiteral("resources/icons/tray%1.png").arg(i));
+    }
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage img(size, size, QImage::Format_ARGB32);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        head(p, QPointF(16, 17.5), 1.0, green, false);
+        p.end();
+        img.save(QStringLiteral("resources/icons/app/%1.png").arg(size));
     }
     return 0;
 }
