@@ -127,7 +127,7 @@ private slots:
         setPort(port);
         m.mnuListen_Click();
         QVERIFY(m.mnuListen->isChecked());
-        watch(new QTcpSocket);
+        watch(new QTcpSocket(this));
         peer->connectToHost(QHostAddress::LocalHost, quint16(port));
         QTRY_COMPARE(got.size(), 46);
         QCOMPARE(got, z("Difficulty:2") + z("Interval:300,600") + z("Nickname:Hunter"));
@@ -190,7 +190,7 @@ private slots:
         setPort(port);
         m.mnuListen_Click();
         FightInProgress = true;
-        watch(new QTcpSocket);
+        watch(new QTcpSocket(this));
         peer->connectToHost(QHostAddress::LocalHost, quint16(port));
         QTest::qWait(400);
         QCOMPARE(peer->state(), QAbstractSocket::ConnectedState);   // not refused
@@ -210,7 +210,7 @@ private slots:
         bool attention = false;
         QTimer::singleShot(30, [&] { attention = m.SysTray->Attention() && MessageBoxOpen; });
         answerSoon(QString(), false);                      // No: the requester is closed
-        watch(new QTcpSocket);
+        watch(new QTcpSocket(this));
         peer->connectToHost(QHostAddress::LocalHost, quint16(port));
         QTRY_VERIFY(!boxText.isEmpty());
         QCOMPARE(boxText, QStringLiteral("You have an incoming game request from 127.0.0.1.\r\nWould you like to accept?"));
@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(m.Winsock->State(), int(platform::Winsock::sckListening));
 
         answerSoon(QString(), true);                       // Yes: the opening follows
-        watch(new QTcpSocket);
+        watch(new QTcpSocket(this));
         peer->connectToHost(QHostAddress::LocalHost, quint16(port));
         QTRY_COMPARE(got.size(), 46);
         QVERIFY(m.mnuDisconnect->isVisible());
