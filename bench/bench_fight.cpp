@@ -42,24 +42,6 @@ double percentile(std::vector<double> v, double p)
 double median(const std::vector<double>& v) { return percentile(v, 0.5); }
 
 // Runs the event loop (sleeping between events, as the program does) until `done` holds.
-template <class F>
-bool spin(F done, int limitMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || t.elapsed() >= limitMs)
-            loop.quit();
-    });
-    check.start(1);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
 void pause(int ms)
 {
     QElapsedTimer t;

@@ -36,24 +36,6 @@ double percentile(std::vector<double> v, double p)
     return v[std::min(v.size() - 1, size_t(std::ceil(p * double(v.size())) - 1))];
 }
 
-template <class F>
-bool spin(F done, int limitMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || t.elapsed() >= limitMs)
-            loop.quit();
-    });
-    check.start(1);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
 } // namespace
 
 int main(int argc, char** argv)

@@ -4,6 +4,9 @@
 #include "skins/SkinPaths.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,4 +30,24 @@ inline bool SetUpBaseSkin(const QTemporaryDir& dir, int argc, char** argv)
     SkinFolder = dir.filePath(QStringLiteral("simskin.tmp/"));
     Skin = BaseSkinName;
     return true;
+}
+
+// Runs the event loop until `done` holds or `limitMs` has passed, checking every millisecond;
+// returns whether it holds.
+template <class F>
+inline bool spin(F done, int limitMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || t.elapsed() >= limitMs)
+            loop.quit();
+    });
+    check.start(1);
+    if (!done())
+        loop.exec();
+    return done();
 }

@@ -32,16 +32,6 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-template <class F>
-bool spin(F done, int limitMs = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-
 void pause(int ms)
 {
     QElapsedTimer t;
@@ -98,7 +88,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 21; ++i) {
         m.mnuFightNow_Click();
         frmDesktop* f = frmDesktop::existing();
-        if (!f || !spin([f] { return f->FirstPaintNs >= 0; }))
+        if (!f || !spin([f] { return f->FirstPaintNs >= 0; }, 20000))
             return 3;
         if (i > 0) {
             capture.push_back(f->CaptureDoneNs / 1e6);
@@ -108,7 +98,7 @@ int main(int argc, char** argv)
         m.tmrAnimDie->setEnabled(false);
         gEnemy->Alive = true;
         f->EndFight();
-        if (!spin([] { return !frmDesktop::isLoaded(); }))
+        if (!spin([] { return !frmDesktop::isLoaded(); }, 20000))
             return 4;
         pause(100);
     }
