@@ -22,20 +22,7 @@ trap 'e2e_cleanup; for p in "${DISPLAY_B_PIDS[@]}"; do kill "$p" 2>/dev/null; do
 Xvfb "$DB" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$B/xvfb.log" 2>&1 &
 DISPLAY_B_PIDS+=("$!")
 DISPLAY=$DB wait_until 10 xdpyinfo >/dev/null 2>&1
-cat >"$B/fluxbox/init" <<INIT
-session.screen0.toolbar.visible: true
-session.screen0.toolbar.placement: BottomCenter
-session.screen0.toolbar.widthPercent: 100
-session.screen0.toolbar.tools: iconbar, systemtray, clock
-session.screen0.workspaces: 1
-session.screen0.rootCommand:
-session.menuFile: $B/fluxbox/menu
-session.keyFile: $B/fluxbox/keys
-session.styleFile: /usr/share/fluxbox/styles/Emerge
-INIT
-: >"$B/fluxbox/menu"; : >"$B/fluxbox/keys"
-DISPLAY=$DB fluxbox -rc "$B/fluxbox/init" >"$B/fluxbox.log" 2>&1 &
-DISPLAY_B_PIDS+=("$!")
+DISPLAY_B_PIDS+=("$(DISPLAY=$DB "$(dirname "$0")/../rig/fluxbox.sh" "$B/fluxbox")")
 wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; }
 DISPLAY=$DB wait_until 10 wm_up
 

@@ -26,24 +26,7 @@ export DISPLAY=:$n
 xdpyinfo >/dev/null 2>&1 || { echo "rig: Xvfb did not answer" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
 
 if [ "${RIG_WM:-fluxbox}" = fluxbox ]; then
-  mkdir -p "$RIG/fluxbox"
-  cat >"$RIG/fluxbox/init" <<INIT
-session.screen0.toolbar.visible: true
-session.screen0.toolbar.placement: BottomCenter
-session.screen0.toolbar.widthPercent: 100
-session.screen0.toolbar.tools: iconbar, systemtray, clock
-session.screen0.workspaces: 1
-session.screen0.rootCommand:
-session.menuFile: $RIG/fluxbox/menu
-session.keyFile: $RIG/fluxbox/keys
-session.styleFile: /usr/share/fluxbox/styles/Emerge
-session.screen0.defaultDeco: NORMAL
-session.screen0.allowRemoteActions: false
-INIT
-  : >"$RIG/fluxbox/menu"
-  : >"$RIG/fluxbox/keys"
-  fluxbox -rc "$RIG/fluxbox/init" >"$RIG/fluxbox.log" 2>&1 &
-  pids+=($!)
+  pids+=("$("$(dirname "$0")/fluxbox.sh" "$RIG/fluxbox")")
 else
   trayer --edge bottom --align right --widthtype pixel --width 200 --height 28 >"$RIG/trayer.log" 2>&1 &
   pids+=($!)
