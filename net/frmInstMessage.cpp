@@ -7,6 +7,7 @@
 #include "shell/frmMain.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStyle>
@@ -68,6 +69,39 @@ void frmInstMessage::setBalloonTitle(const QString& title)
     lblTitle->adjustSize();
 }
 
+// A word wider than the text area would run past the frame and be cut off: word wrap only
+// breaks at blanks. Such words get a break opportunity (a zero-width space) after every
+// character, so they wrap anywhere while ordinary words still wrap whole.
+QString frmInstMessage::BreakLongWords(const QString& text, const QFontMetrics& metrics, int width)
+{
+    static const QChar kBreak(0x200B);
+    QString out;
+    out.reserve(text.size());
+    QString word;
+    auto flush = [&] {
+        if (metrics.horizontalAdvance(word) > width) {
+            for (QChar c : std::as_const(word)) {
+                out += c;
+                if (!c.isHighSurrogate())
+                    out += kBreak;
+            }
+        } else {
+            out += word;
+        }
+        word.clear();
+    };
+    for (QChar c : text) {
+        if (c.isSpace()) {
+            flush();
+            out += c;
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return out;
+}
+
 void frmInstMessage::setBalloonText(const QString& text)
 {
     QString shown = text;
@@ -92,6 +126,7 @@ void frmInstMessage::AdjustSize()
         boxWidth = MaxWidth;
     lblMessage->setWordWrap(true);
     const int textWidth = boxWidth - px(300);
+    lblMessage->setText(BreakLongWords(lblMessage->text(), lblMessage->fontMetrics(), textWidth));
     lblMessage->resize(textWidth, lblMessage->heightForWidth(textWidth));
     const int boxHeight = lblMessage->height() + imgInfo->height() + px(300);
     lblBox->resize(boxWidth, boxHeight);

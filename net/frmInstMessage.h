@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class FormTimer;
+class QFontMetrics;
 class QLabel;
 
 class frmInstMessage : public QWidget, public SingleForm<frmInstMessage> {
@@ -31,6 +32,7 @@ public:
     void lblBox_Click();
 
     static constexpr int MaxWidth = 325;
+    static QString BreakLongWords(const QString& text, const QFontMetrics& metrics, int width);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

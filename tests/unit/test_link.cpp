@@ -166,6 +166,15 @@ private slots:
         peer->write(z(("Msg:" + QByteArray(300, 'm')).constData()));
         QTRY_COMPARE(frmInstMessage::existing()->tmrTimeOut->Interval(), 29050);
         QCOMPARE(frmInstMessage::existing()->width(), frmInstMessage::MaxWidth);
+        // ...and a word with no blanks wraps too instead of running out of the frame.
+        {
+            QLabel* text = frmInstMessage::existing()->lblMessage;
+            const QRect needed = text->fontMetrics().boundingRect(QRect(0, 0, text->width(), 10000),
+                                                                  Qt::TextWordWrap, text->text());
+            QVERIFY2(needed.width() <= text->width(), qPrintable(QString::number(needed.width())));
+            QVERIFY(text->geometry().right() < frmInstMessage::MaxWidth);
+            QVERIFY(text->height() >= needed.height());
+        }
 
         // Sending: blank text goes nowhere, line breaks go as CR LF, at most 254 characters.
         got.clear();
