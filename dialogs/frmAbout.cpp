@@ -3,6 +3,7 @@
 #include "core/ProductInfo.h"
 #include "core/modGremlok.h"
 #include "dialogs/DialogFights.h"
+#include "dialogs/ModalOnce.h"
 #include "dialogs/LinkLabel.h"
 #include "platform/Trace.h"
 
@@ -97,10 +98,7 @@ frmAbout::frmAbout()
 
 int frmAbout::ShowModal()
 {
-    Form_Load();
-    const int r = exec();
-    release();
-    return r;
+    return ShowModalOnce(*this, nullptr);
 }
 
 void frmAbout::Form_Load()

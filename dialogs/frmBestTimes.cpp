@@ -2,6 +2,7 @@
 
 #include "core/modGremlok.h"
 #include "dialogs/DialogFights.h"
+#include "dialogs/ModalOnce.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
@@ -70,13 +71,7 @@ frmBestTimes::~frmBestTimes() = default;
 
 int frmBestTimes::ShowModal(QWidget* owner)
 {
-    if (owner && parentWidget() != owner)
-        setParent(owner, windowFlags());
-    Form_Load();
-    const int r = exec();
-    // Destroyed when closed: the next opening reads the table afresh.
-    release();
-    return r;
+    return ShowModalOnce(*this, owner);
 }
 
 void frmBestTimes::Form_Load()

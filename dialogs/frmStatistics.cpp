@@ -1,6 +1,7 @@
 #include "dialogs/frmStatistics.h"
 
 #include "dialogs/DialogFights.h"
+#include "dialogs/ModalOnce.h"
 
 #include "core/modGremlok.h"
 #include "fight/FightHistory.h"
@@ -165,13 +166,7 @@ frmStatistics::~frmStatistics() = default;
 
 int frmStatistics::ShowModal(QWidget* owner)
 {
-    if (owner && parentWidget() != owner)
-        setParent(owner, windowFlags());
-    Form_Load();
-    const int r = exec();
-    // Destroyed when closed: the next opening reads the history afresh.
-    release();
-    return r;
+    return ShowModalOnce(*this, owner);
 }
 
 void frmStatistics::Form_Load()
