@@ -30,7 +30,11 @@ DesktopNotification::DesktopNotification(QObject* parent)
 bool DesktopNotification::ServiceRunning()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(kService);
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    // Many notification daemons start on the first call (bus activation).
+    return bus.interface()->isServiceRegistered(kService)
+        || bus.interface()->activatableServiceNames().value().contains(kService);
 }
 
 void DesktopNotification::Show(const QString& appName, const QString& iconName, const QString& summary,

@@ -13,7 +13,7 @@ class DesktopNotification : public QObject {
 public:
     explicit DesktopNotification(QObject* parent = nullptr);
 
-    // Whether a notification service runs on the session bus.
+    // Whether a notification service runs on the session bus, or starts there when called.
     static bool ServiceRunning();
 
     // Sends the notification without waiting for the service. `actions` are (key, label) pairs,
