@@ -4,8 +4,7 @@
 #  1. No notification service: a window comes up; its "Fight Now!" starts a fight.
 #  2. A notification service (a fake one on a private bus): exactly one notification, with the
 #     two actions; choosing "Fight Now!" in it starts a fight, "Options..." opens the Options.
-#  3. A service that cannot show buttons gets the notification without them.
-#  4. A tray that appears late, after the program but within the wait: no notice at all.
+#  3. A tray that appears late, after the program but within the wait: no notice at all.
 # Runs on a bare X server of its own, with no panel.
 . "$(dirname "$0")/lib.sh"
 FAKE="$(dirname "$0")/fake_notifications.py"
@@ -117,16 +116,7 @@ traced notray.window shown && fail "a window as well as the notification"
 end_round
 note "round 2: one notification; its actions started a fight and opened the Options"
 
-# 3. A service without buttons.
-new_bus
-start_fake "$E2E_DIR/notify.3.jsonl" body
-start_round 3
-wait_until 15 has_calls "$E2E_DIR/notify.3.jsonl" 1 || fail "no notification arrived (no actions)"
-grep -q '"actions": \[\]' "$E2E_DIR/notify.3.jsonl" || fail "actions offered to a service without them"
-end_round
-note "round 3: no actions where the service has none"
-
-# 4. The tray comes after the program, within the wait: nothing is said, by either way.
+# 3. The tray comes after the program, within the wait: nothing is said, by either way.
 new_bus
 start_fake "$E2E_DIR/notify.4.jsonl"
 start_round 4
@@ -139,5 +129,5 @@ wait_trace notray.check tray 10 || fail "the check did not see the tray"
 nothing_told() { ! traced notray.notice '.*' && [ "$(notify_calls "$E2E_DIR/notify.4.jsonl")" -eq 0 ]; }
 holds_for $(( GREMLOK_NOTRAY_WAIT_MS / 1000 + 2 )) nothing_told || fail "told about a missing tray although one appeared"
 end_round
-note "round 4: late tray, no notice"
+note "round 3: late tray, no notice"
 echo PASS
