@@ -137,6 +137,12 @@ QString EntryText(const QString& program, int delaySeconds)
 bool Enable(const QString& program, QString* error)
 {
     const QString path = FilePath();
+    if (!QFileInfo(program).isAbsolute()) {
+        // Started at login from some other folder, a relative path would find nothing.
+        if (error)
+            *error = QStringLiteral("The program's own path is not known.");
+        return false;
+    }
     const QString text = EntryText(program);
     bool exists = false;
     if (readFile(path, &exists) == text && exists)

@@ -34,6 +34,9 @@ void tell(frmMain& m)
         QObject::connect(n, &platform::DesktopNotification::ActionInvoked, &m, &NoticeAction);
         QObject::connect(n, &platform::DesktopNotification::Shown, &m, [](uint id) {
             platform::Trace("notray.notification", QString::number(id));
+            // A service that refused it (or never answered) has told the player nothing.
+            if (id == 0)
+                frmNoTray::instance().ShowDialog();
         });
         n->Show(AppTitle, QStringLiteral("io.github.gremlok.Gremlok"),
                 QStringLiteral("Gremlok is running without an icon"),
