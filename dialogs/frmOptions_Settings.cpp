@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -195,7 +196,11 @@ void frmOptions::cmdOK_Click()
         platform::Trace("options.interval", message);
         main.SendPeerMessage(message);
     }
+    // Its message box lets other events run, which may close the dialog meanwhile.
+    const QPointer<frmOptions> alive(this);
     StoreAutostart();
+    if (!alive)
+        return;
     platform::Trace("options", "stored");
     // 14.
     accept();
