@@ -10,6 +10,7 @@
 #include "platform/SysInfo.h"
 #include "platform/System.h"
 #include "platform/vbTrayIcon.h"
+#include "shell/NoTrayCheck.h"
 #include "shell/frmMain.h"
 #include "sound/SoundEffects.h"
 
@@ -99,6 +100,7 @@ bool Main()
     main.SysTray->setIcon(QIcon(main.IconList.ListImage(1).Picture));
     main.SysTray->setToolTip(AppTitle);
     main.SysTray->setVisible(true);
+    NoTrayCheck::Start();
 
     // 3. and 4.
     platform::VersionFlags(IsWin2000OrLater, IsWin98OrLater);

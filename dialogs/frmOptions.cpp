@@ -109,6 +109,7 @@ frmOptions::frmOptions()
         {sdrTimedFight, "sdrTimedFight"},
         {lblTFightShort, "lblTFightShort"},
         {lblTFightLong, "lblTFightLong"},
+        {chkAutostart, "chkAutostart"},
         {fraMousePointer, "fraMousePointer"},
         {sdrPointer, "sdrPointer"},
         {imgPointer, "imgPointer"},
@@ -163,6 +164,7 @@ void frmOptions::buildGeneral(QWidget* page)
     lblSeconds->setBuddy(txtAutoUnload);
     fraTimedFightInterval = intervalFrame(QStringLiteral("&Timed Fight Interval"), sdrTimedFight,
                                           lblTFightShort, lblTFightLong, page);
+    chkAutostart = new QCheckBox(QStringLiteral("Start Gremlok when I &log in"), page);
 
     auto* restore = new QHBoxLayout;
     restore->addWidget(chkAutoUnload);
@@ -178,6 +180,7 @@ void frmOptions::buildGeneral(QWidget* page)
     v->addWidget(chkCenterPointer);
     v->addLayout(restore);
     v->addWidget(fraTimedFightInterval);
+    v->addWidget(chkAutostart);
     v->addStretch();
 
     connect(chkSound, &QCheckBox::clicked, this, &frmOptions::chkSound_Click);
@@ -192,6 +195,7 @@ void frmOptions::buildGeneral(QWidget* page)
     for (QWidget* w : {static_cast<QWidget*>(fraTimedFightInterval), static_cast<QWidget*>(sdrTimedFight),
                        static_cast<QWidget*>(lblTFightShort), static_cast<QWidget*>(lblTFightLong)})
         setHelpId(w, 15);
+    setHelpId(chkAutostart, 24);
 }
 
 void frmOptions::buildAppearance(QWidget* page)

@@ -47,6 +47,7 @@ public:
     RangeSlider* sdrTimedFight = nullptr;
     QLabel* lblTFightShort = nullptr;
     QLabel* lblTFightLong = nullptr;
+    QCheckBox* chkAutostart = nullptr;   // the autostart entry, not a registry value
     // 2 Appearance
     QGroupBox* fraMousePointer = nullptr;
     QSlider* sdrPointer = nullptr;
@@ -88,6 +89,9 @@ public:
     void ListSkins();
     void cmdRemove_Click();
     void lblGetSkins_Click();
+    // Writes or removes the autostart entry as chkAutostart says; false after telling the user
+    // why it could not.
+    bool StoreAutostart();
 
     // What the controls show, one "name=value" per control, for traces and tests.
     QString ControlsSummary() const;

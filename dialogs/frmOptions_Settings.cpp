@@ -6,6 +6,7 @@
 #include "dialogs/DialogFights.h"
 #include "dialogs/RangeSlider.h"
 #include "dialogs/TextBox.h"
+#include "platform/Autostart.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
@@ -13,8 +14,11 @@
 #include "sound/SoundEffects.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -78,6 +82,8 @@ void frmOptions::Form_Load()
     chkAutoUnload->setChecked(AutoUnload);
     txtAutoUnload->setText(QString::number(AutoUnloadTime));
     txtAutoUnload->setEnabled(AutoUnload);
+    // The autostart entry is read as it is now: the user may have removed it meanwhile.
+    chkAutostart->setChecked(platform::Autostart::IsEnabled());
     // 12. The link pointer is the label's own. 13.
     ListSkins();
 }
@@ -190,9 +196,35 @@ void frmOptions::cmdOK_Click()
         platform::Trace("options.interval", message);
         main.SendPeerMessage(message);
     }
+    // Its message box lets other events run, which may close the dialog meanwhile.
+    const QPointer<frmOptions> alive(this);
+    StoreAutostart();
+    if (!alive)
+        return;
     platform::Trace("options", "stored");
     // 14.
     accept();
+}
+
+bool frmOptions::StoreAutostart()
+{
+    QString error;
+    const bool wanted = chkAutostart->isChecked();
+    // A ticked box rewrites an entry that starts the program from where it used to be.
+    const bool ok = wanted ? platform::Autostart::Enable(QCoreApplication::applicationFilePath(), &error)
+                           : !platform::Autostart::IsEnabled() || platform::Autostart::Disable(&error);
+    platform::Trace("options.autostart", ok ? (wanted ? "on" : "off") : "failed");
+    if (ok)
+        return true;
+    // The other settings are stored; only this one did not take.
+    const bool otherBox = MessageBoxOpen;
+    MessageBoxOpen = true;
+    QMessageBox::critical(this, AppTitle,
+                          (wanted ? QStringLiteral("Gremlok could not set itself to start when you log in.")
+                                  : QStringLiteral("Gremlok could not stop starting when you log in."))
+                              + QStringLiteral("\n\n") + error);
+    MessageBoxOpen = otherBox;
+    return false;
 }
 
 void frmOptions::cmdCancel_Click()
@@ -222,7 +254,7 @@ QString frmOptions::ControlsSummary() const
 {
     QStringList parts;
     for (const QCheckBox* c : {chkSound, chkDirectSound, chkCenterPointer, chkAutoUnload, chkShadow,
-                               chkScramble, chkBlood, chkAutoAccept})
+                               chkScramble, chkBlood, chkAutoAccept, chkAutostart})
         parts << QStringLiteral("%1=%2%3").arg(c->objectName()).arg(c->isChecked() ? 1 : 0)
                      .arg(c->isEnabled() ? QString() : QStringLiteral("(off)"));
     parts << QStringLiteral("txtAutoUnload=%1%2").arg(txtAutoUnload->text())

@@ -12,6 +12,7 @@ pkgs=(
   xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils sox dbus-x11
   python3
+  python3-dbus python3-gi
   xdg-utils shared-mime-info desktop-file-utils appstream man-db librsvg2-bin
   clang libclang-rt-14-dev
   qt6-wayland

@@ -8,6 +8,8 @@ read -r _ xvfb <&4
 GREMLOK_PIDS+=("$xvfb")
 read -r -t 10 n <&4 || fail "no X server"
 export DISPLAY=:$n
+# No tray on this bare server: the notice about that must not take the keyboard meanwhile.
+export GREMLOK_NOTRAY_WAIT_MS=600000
 
 xmessage -geometry +200+150 -title Notes "Quarterly figures: check the totals before Friday." &
 GREMLOK_PIDS+=("$!")

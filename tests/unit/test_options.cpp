@@ -177,7 +177,7 @@ private slots:
         for (const QWidget* w : f.findChildren<QWidget*>())
             if (const int id = f.WhatsThisId(w))
                 ids.insert(id);
-        QCOMPARE(ids.size(), 19);   // the 17 ids of the controls, and the two above
+        QCOMPARE(ids.size(), 20);   // the 18 ids of the controls, and the two above
         for (const int id : ids)
             QVERIFY2(platform::Help::TopicText(id).contains(QStringLiteral("</p>")), qPrintable(QString::number(id)));
         f.cmdCancel_Click();
