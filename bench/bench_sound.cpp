@@ -209,7 +209,7 @@ int main(int argc, char** argv)
     const Figures preloadedMixed = measure(*sound, rec, {SoundEffects::EnemyAppears, SoundEffects::EnemyDies}, plays);
     // The first sound after a silence long enough for the stream to be corked (the first sound
     // of a fight, usually).
-    const Figures corked = measure(rec, 6, [&](int) { sound->Play(SoundEffects::EnemyAppears); },
+    const Figures corked = measure(rec, 8, [&](int) { sound->Play(SoundEffects::EnemyAppears); },
                                    platform::AudioStream::CorkAfterMs + 700);
     sound->setDirectSound(false);
     const Figures simpleSame = measure(*sound, rec, {SoundEffects::UserShot}, plays);

@@ -36,13 +36,6 @@ void AudioMixer::PlaySimple(AudioPcmPtr sound, int64_t nowMs)
     Start(m_simple, nowMs);
 }
 
-void AudioMixer::StopAll()
-{
-    for (Voice& v : m_voices)
-        v.Playing = false;
-    m_simple.Playing = false;
-}
-
 void AudioMixer::DropUnstarted(int64_t beforeMs)
 {
     auto drop = [beforeMs](Voice& v) {

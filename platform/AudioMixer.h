@@ -37,8 +37,6 @@ public:
     bool Play(int index, bool restart, int64_t nowMs);
     // The simple path: cuts off its previous sound and starts `sound` (null: only the cut).
     void PlaySimple(AudioPcmPtr sound, int64_t nowMs);
-    // Silences every voice.
-    void StopAll();
     // Drops voices that were started before `beforeMs` and have not been heard at all: a sound
     // that comes that late is worse than none.
     void DropUnstarted(int64_t beforeMs);

@@ -223,21 +223,22 @@ void AudioStream::kick()
         pa_threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
         m_corkTimer = nullptr;
     }
+    size_t bytes = pa_stream_writable_size(m_stream);
+    if (bytes != size_t(-1)) {
+        // A starved stream starts again only once its prebuffer is full; give it that much
+        // now, or it waits for a request that never comes.
+        if (m_starved) {
+            if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(m_stream))
+                bytes = std::max<size_t>(bytes, a->prebuf);
+        }
+        fill(bytes);
+    }
+    // Uncorked after the data is there, so the server can start at once.
     if (m_corked) {
         if (pa_operation* op = pa_stream_cork(m_stream, 0, nullptr, nullptr))
             pa_operation_unref(op);
         m_corked = false;
     }
-    size_t bytes = pa_stream_writable_size(m_stream);
-    if (bytes == size_t(-1))
-        return;
-    // A starved stream starts again only once its prebuffer is full; give it that much now,
-    // or it waits for a request that never comes.
-    if (m_starved) {
-        if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(m_stream))
-            bytes = std::max<size_t>(bytes, a->prebuf);
-    }
-    fill(bytes);
 }
 
 void AudioStream::armCork()
@@ -278,12 +279,6 @@ bool AudioStream::PlaySimple(AudioPcmPtr sound)
     if (m_mixer.Active())
         kick();
     return !needsOpen();
-}
-
-void AudioStream::StopAll()
-{
-    Lock lock(m_loop);
-    m_mixer.StopAll();
 }
 
 } // namespace platform

@@ -41,7 +41,6 @@ public:
     // sound then plays once the stream is up, unless that takes too long.
     bool Play(int index, bool restart);
     bool PlaySimple(AudioPcmPtr sound);
-    void StopAll();
 
 private:
     class Lock;

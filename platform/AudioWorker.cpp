@@ -8,6 +8,8 @@
 #include <QMediaDevices>
 #include <QThread>
 
+#include <algorithm>
+
 namespace platform {
 
 AudioWorker::AudioWorker(QThread* home, AudioStream* stream) : m_home(home), m_stream(stream) {}
@@ -62,21 +64,25 @@ void AudioWorker::playSimple(const QString& path)
 {
     // One sound at a time: whatever is playing stops, even when the new file is missing.
     const QFileInfo info(path);
-    const bool same = m_simple && path == m_simpleSource && info.exists()
-        && info.lastModified() == m_simpleStamp && info.size() == m_simpleSize;
-    if (!same) {
-        m_simpleSource.clear();
-        QString why;
-        m_simple = AudioWaveFile::Read(path, &why);
-        if (m_simple) {
-            m_simpleSource = path;
-            m_simpleStamp = info.lastModified();
-            m_simpleSize = info.size();
-        } else {
-            qCDebug(lcSound) << "Silence for" << path << why;
-        }
+    AudioPcmPtr pcm;
+    const auto known = std::find_if(m_recent.begin(), m_recent.end(), [&](const Decoded& d) { return d.Path == path; });
+    if (known != m_recent.end()) {
+        if (info.exists() && info.lastModified() == known->Stamp && info.size() == known->Size)
+            pcm = known->Pcm;
+        m_recent.erase(known);
     }
-    if (!m_stream->PlaySimple(m_simple))
+    if (!pcm) {
+        QString why;
+        pcm = AudioWaveFile::Read(path, &why);
+        if (!pcm && info.exists())
+            qCWarning(lcSound) << "Cannot play" << path << why;
+    }
+    if (pcm) {
+        m_recent.prepend({path, info.lastModified(), info.size(), pcm});
+        if (m_recent.size() > kRecentFiles)
+            m_recent.removeLast();
+    }
+    if (!m_stream->PlaySimple(pcm))
         m_stream->Open();
 }
 

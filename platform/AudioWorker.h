@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QVector>
 
 class QMediaDevices;
 
@@ -39,12 +40,16 @@ private:
     QThread* m_home;                       // where the worker goes back to before it is deleted
     AudioStream* m_stream;
     QMediaDevices* m_devices = nullptr;
-    // The simple path's last file, decoded, and what that file was then: played again
-    // unchanged, it is not read again.
-    AudioPcmPtr m_simple;
-    QString m_simpleSource;
-    QDateTime m_simpleStamp;
-    qint64 m_simpleSize = -1;
+    // The simple path's recent files, decoded, and what each file was then: a file played
+    // again unchanged is not read again. A handful covers the fight sounds and the events.
+    struct Decoded {
+        QString Path;
+        QDateTime Stamp;
+        qint64 Size = -1;
+        AudioPcmPtr Pcm;
+    };
+    static constexpr int kRecentFiles = 9;
+    QVector<Decoded> m_recent;   // most recent first
 };
 
 } // namespace platform
