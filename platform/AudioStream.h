@@ -22,7 +22,7 @@ namespace platform {
 class AudioStream {
 public:
     // The stream's target latency: the whole buffer between the mixer and the sink.
-    static constexpr int BufferMs = 10;
+    static constexpr int BufferMs = 25;
     // Silence after which the stream is corked.
     static constexpr int CorkAfterMs = 3000;
 
