@@ -1,5 +1,6 @@
 #include "platform/AudioOutput.h"
 #include "platform/AudioDeviceWatch.h"
+#include "platform/AudioStream.h"
 #include "platform/AudioWorker.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,8 @@ AudioOutput::AudioOutput()
 {
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("gremlok-audio"));
-    m_worker = new AudioWorker(QThread::currentThread());
+    m_stream = std::make_unique<AudioStream>();
+    m_worker = new AudioWorker(QThread::currentThread(), m_stream.get());
     m_worker->moveToThread(m_thread);
 
     auto firstCount = std::make_shared<QSemaphore>();
@@ -91,6 +93,8 @@ AudioOutput::~AudioOutput()
     if (m_finished) {
         delete m_worker;
         delete m_thread;
+    } else {
+        (void)m_stream.release();
     }
     // Otherwise the audio thread is stuck inside the sound server's library; leaving it and
     // its objects behind is the only safe choice, as the process is about to end anyway.
@@ -110,7 +114,10 @@ void AudioOutput::Release()
 
 void AudioOutput::PlayPreloaded(int index, bool restart)
 {
-    post([w = m_worker, index, restart] { w->playPreloaded(index, restart); });
+    // Straight into the mixer: a hop through the audio thread would add its wake-up to every
+    // sound. Only a stream that has to be opened again goes the long way.
+    if (!m_stopped && !m_stream->Play(index, restart))
+        post([w = m_worker] { w->open(); });
 }
 
 void AudioOutput::PlaySimple(const QString& path)

@@ -3,17 +3,20 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class QThread;
 
 namespace platform {
 
+class AudioStream;
 class AudioWorker;
 
-// Sound output for the program: preloaded players that overlap (one per file, loaded once) and
-// one shared player that plays a file at a time, a new call cutting off the old. Every call
-// returns at once; the work happens on an audio thread of its own, so a slow or absent sound
-// server never holds up the user interface.
+// Sound output for the program: preloaded sounds that overlap (each decoded once) and one
+// shared voice that plays a file at a time, a new call cutting off the old, all mixed into one
+// output stream. Every call returns at once: a preloaded sound goes straight into the mixer,
+// everything that reads files or waits on the sound server happens on an audio thread of its
+// own, so a slow or absent sound server never holds up the user interface.
 class AudioOutput : public QObject {
     Q_OBJECT
 public:
@@ -24,7 +27,7 @@ public:
     // no server, or it did not answer in time at start).
     int OutputCount() const { return m_outputs.load(); }
 
-    // Preloads one player per file, in order; replaces what was loaded before.
+    // Decodes the files, in order, for PlayPreloaded; replaces what was loaded before.
     void Load(const QStringList& files);
     void Release();
     // Plays preloaded file `index` once. A player still sounding goes on unless `restart`,
@@ -51,6 +54,7 @@ private:
 
     QThread* m_thread = nullptr;
     AudioWorker* m_worker = nullptr;
+    std::unique_ptr<AudioStream> m_stream;
     std::atomic<int> m_outputs{0};
     int m_generation = 0;
     bool m_stopped = false;

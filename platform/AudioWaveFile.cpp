@@ -14,6 +14,8 @@ constexpr uint16_t kExtensible = 0xFFFE;
 // A sane file states its format well within this many bytes, so a probe never reads a whole
 // long file.
 constexpr qint64 kHeaderLimit = 64 * 1024;
+// No skin sound comes near this; a bigger file is refused rather than read into memory.
+constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
 
 uint16_t le16(const char* p) { return qFromLittleEndian<uint16_t>(p); }
 uint32_t le32(const char* p) { return qFromLittleEndian<uint32_t>(p); }
@@ -100,30 +102,85 @@ bool AudioWaveFile::Parse(const QByteArray& bytes, AudioWaveFile& out, QString* 
     return true;
 }
 
-QByteArray AudioWaveFile::WithSilence(const QByteArray& bytes, int silenceMs) const
+namespace {
+
+// One sample of the file as a signed 16-bit value.
+int sampleAt(const char* p, uint16_t format, uint16_t bits)
 {
-    if (DataBytes <= 0 || DataOffset + DataBytes > bytes.size() || FormatOffset + FormatSize > bytes.size())
-        return QByteArray();
-    const qint64 silence = qint64(SampleRate) * qMax(0, silenceMs) / 1000 * BlockAlign;
-    const qint64 dataSize = DataBytes + silence;
-    const qint64 formatPad = FormatSize & 1;   // chunks start at even offsets
-    QByteArray out;
-    out.reserve(int(12 + FormatSize + formatPad + 8 + dataSize));
-    char word[4];
-    out.append("RIFF", 4);
-    qToLittleEndian<uint32_t>(uint32_t(4 + FormatSize + formatPad + 8 + dataSize), word);
-    out.append(word, 4);
-    out.append("WAVE", 4);
-    out.append(bytes.constData() + FormatOffset, int(FormatSize));
-    if (formatPad)
-        out.append('\0');
-    out.append("data", 4);
-    qToLittleEndian<uint32_t>(uint32_t(dataSize), word);
-    out.append(word, 4);
-    out.append(bytes.constData() + DataOffset, int(DataBytes));
-    // 8-bit samples are unsigned, silence sits at their middle.
-    out.append(int(silence), BitsPerSample == 8 ? char(0x80) : char(0));
-    return out;
+    switch (bits) {
+    case 8:
+        return (int(uint8_t(*p)) - 128) * 256;   // 8-bit samples are unsigned
+    case 16:
+        return qFromLittleEndian<int16_t>(p);
+    default:
+        if (format == kFloat) {
+            float f;
+            const uint32_t raw = le32(p);
+            memcpy(&f, &raw, sizeof f);
+            if (!(f == f))
+                return 0;   // not a number
+            return int(qBound(-1.0f, f, 1.0f) * 32767.0f);
+        }
+        return qFromLittleEndian<int32_t>(p) >> 16;
+    }
+}
+
+} // namespace
+
+bool AudioWaveFile::Decode(const QByteArray& bytes, AudioPcm& out, QString* why) const
+{
+    if (BlockAlign == 0 || SampleRate == 0 || DataBytes <= 0 || DataOffset < 0
+        || DataOffset + DataBytes > bytes.size())
+        return fail(why, "the sound data does not fit the file");
+    const int64_t inFrames = DataBytes / BlockAlign;
+    if (inFrames * 1000 / SampleRate > MaxDecodedMs)
+        return fail(why, "sound too long");
+    // The output frame j sits at input frame j * SampleRate / StreamRate; between two input
+    // frames the value is interpolated linearly.
+    const int64_t outFrames = inFrames * AudioPcm::StreamRate / SampleRate;
+    if (outFrames <= 0)
+        return fail(why, "no sound data");
+    const char* data = bytes.constData() + DataOffset;
+    const int step = BitsPerSample / 8;
+    auto at = [&](int64_t frame, int channel) {
+        return sampleAt(data + frame * BlockAlign + qMin<int>(channel, Channels - 1) * step, Format, BitsPerSample);
+    };
+    std::vector<int16_t> samples(size_t(outFrames) * AudioPcm::Channels);
+    for (int64_t j = 0; j < outFrames; ++j) {
+        const int64_t num = j * SampleRate;
+        const int64_t i = num / AudioPcm::StreamRate;
+        const int64_t frac = num % AudioPcm::StreamRate;
+        const int64_t next = qMin(i + 1, inFrames - 1);
+        for (int c = 0; c < AudioPcm::Channels; ++c) {
+            const int64_t a = at(i, c), b = frac ? at(next, c) : a;
+            samples[size_t(j) * AudioPcm::Channels + c] = int16_t(a + (b - a) * frac / AudioPcm::StreamRate);
+        }
+    }
+    out.Samples = std::move(samples);
+    return true;
+}
+
+AudioPcmPtr AudioWaveFile::Read(const QString& path, QString* why)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        fail(why, "file not found");
+        return nullptr;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(why, "file not readable");
+        return nullptr;
+    }
+    if (file.size() > kMaxFileBytes) {
+        fail(why, "file too big");
+        return nullptr;
+    }
+    const QByteArray bytes = file.readAll();
+    AudioWaveFile wave;
+    auto pcm = std::make_shared<AudioPcm>();
+    if (!Parse(bytes, wave, why) || !wave.Decode(bytes, *pcm, why))
+        return nullptr;
+    return pcm;
 }
 
 } // namespace platform

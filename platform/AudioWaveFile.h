@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/AudioMixer.h"
+
 namespace platform {
 
 // The facts of a wave file that the players need, read without trusting any of its sizes.
@@ -23,10 +25,17 @@ struct AudioWaveFile {
     // The same for a whole file already in memory.
     static bool Parse(const QByteArray& bytes, AudioWaveFile& out, QString* why = nullptr);
 
-    // A plain wave file holding the same sound followed by `silenceMs` of silence. Qt's sound
-    // effects close their stream as soon as the last byte is handed over, which drops what the
-    // server still has buffered; the silence is what gets dropped instead of the sound's end.
-    QByteArray WithSilence(const QByteArray& bytes, int silenceMs) const;
+    // Longest sound the players take; a longer one (or one whose header claims more) is refused
+    // rather than held in memory.
+    static constexpr int64_t MaxDecodedMs = 60 * 1000;
+
+    // The sound of the file `bytes` (which Parse described) converted to the output stream's
+    // format: any supported encoding and rate, mono spread to both sides, further channels
+    // dropped. False (with a reason) when the description does not fit the bytes or the sound
+    // is too long.
+    bool Decode(const QByteArray& bytes, AudioPcm& out, QString* why = nullptr) const;
+    // Reads, checks and decodes a whole file; null (with a reason) when it cannot be played.
+    static AudioPcmPtr Read(const QString& path, QString* why = nullptr);
 };
 
 } // namespace platform

@@ -1,35 +1,32 @@
 #pragma once
+#include "platform/AudioMixer.h"
+
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <QUrl>
 #include <QVector>
 
 class QMediaDevices;
-class QSoundEffect;
 
 namespace platform {
 
-// Lives on the audio thread and owns every Qt Multimedia object, so that opening streams on
-// the sound server never stalls the user-interface thread. Only AudioOutput talks to it, by
-// queued calls.
-//
-// Each preloaded sound is one QSoundEffect that holds the decoded sound for as long as it is
-// loaded; every play goes through a fresh effect over that same decoded sound (a "voice"),
-// because Qt 6.4 on PulseAudio often stays silent when a finished effect is played again.
+class AudioStream;
+
+// Lives on the audio thread and does everything that may wait on the sound server or on a
+// file, so that the user-interface thread never does: counting the output devices (Qt
+// Multimedia), opening the output stream, reading and decoding wave files. Only AudioOutput
+// talks to it, by queued calls.
 class AudioWorker : public QObject {
     Q_OBJECT
 public:
-    explicit AudioWorker(QThread* home);
+    AudioWorker(QThread* home, AudioStream* stream);
     ~AudioWorker() override;
 
     // Slots run on the audio thread.
     void start();
     void load(int generation, const QStringList& files);
     void release();
-    void playPreloaded(int index, bool restart);
+    void open();
     void playSimple(const QString& path);
     void shutdown();
 
@@ -38,28 +35,21 @@ signals:
     void preloadFailed(int generation);
 
 private:
-    struct Preloaded {
-        QSoundEffect* sound = nullptr;   // keeps the decoded sound in Qt's cache
-        QSoundEffect* voice = nullptr;   // the latest play of it
-        QString copy;
-        qint64 lengthMs = 0;
-        QElapsedTimer started;
-    };
-
     void countOutputs();
-    QString stage(const QString& path, qint64* lengthMs = nullptr);
-    QSoundEffect* voice(const QUrl& url);
 
     QThread* m_home;                       // where the worker goes back to before it is deleted
+    AudioStream* m_stream;
     QMediaDevices* m_devices = nullptr;
-    QVector<Preloaded> m_preloaded;
-    QSoundEffect* m_simple = nullptr;
-    QString m_simpleCopy;
-    QString m_simpleSource;                // the file m_simpleCopy was made from, as it was then
-    QDateTime m_simpleStamp;
-    qint64 m_simpleSize = -1;
-    QTemporaryDir m_stage;                 // private (0700) folder for the staged copies
-    quint64 m_serial = 0;
+    // The simple path's recent files, decoded, and what each file was then: a file played
+    // again unchanged is not read again. A handful covers the fight sounds and the events.
+    struct Decoded {
+        QString Path;
+        QDateTime Stamp;
+        qint64 Size = -1;
+        AudioPcmPtr Pcm;
+    };
+    static constexpr int kRecentFiles = 9;
+    QVector<Decoded> m_recent;   // most recent first
 };
 
 } // namespace platform

@@ -17,7 +17,7 @@ const std::array<QString, 6> kSoundFile = {
     QStringLiteral("enmy_sht.wav"), QStringLiteral("enmy_apr.wav"), QStringLiteral("enmy_die.wav"),
     QStringLiteral("user_sht.wav"), QStringLiteral("user_die.wav"), QStringLiteral("user_blt.wav"),
 };
-// The order in which the preloaded players are made (and the first bad file stops the load).
+// The order in which the preloaded sounds are decoded (and the first bad file stops the load).
 const std::array<int, 6> kLoadOrder = {
     SoundEffects::EnemyShot, SoundEffects::EnemyAppears, SoundEffects::UserShot,
     SoundEffects::UserEmpty, SoundEffects::EnemyDies, SoundEffects::UserDies,
@@ -40,7 +40,7 @@ struct SoundEffects::Impl {
     bool tested = false;
     std::array<QString, 3> eventPath;
     std::unique_ptr<platform::AudioOutput> output;
-    // Which preloaded player holds each sound id.
+    // Which preloaded sound slot holds each sound id.
     std::array<int, 6> playerOf{};
 
     void load();
@@ -61,10 +61,10 @@ SoundEffects::SoundEffects() : d(new Impl)
 
     d->output = std::make_unique<platform::AudioOutput>();
     d->output->onOutputsChanged = [this] { ReflectConfigChange(); };
-    // Qt refused a file the header check accepted: the simple path takes over, as after any
-    // failed load.
+    // A file the header check accepted could not be decoded after all: the simple path takes
+    // over, as after any failed load.
     d->output->onPreloadFailed = [this] {
-        qCWarning(lcSound) << "The sound server refused a preloaded fight sound; playing them the simple way";
+        qCWarning(lcSound) << "A preloaded fight sound could not be decoded; playing them the simple way";
         d->release();
         d->supported = false;
         platform::Trace("sound.path", "simple");
@@ -74,7 +74,7 @@ SoundEffects::SoundEffects() : d(new Impl)
 
 SoundEffects::~SoundEffects()
 {
-    // The players stop with the audio thread.
+    // The sounds stop with the output stream.
     delete d;
 }
 
@@ -85,7 +85,7 @@ bool SoundEffects::SoundEnabled() const { return d->soundEnabled; }
 bool SoundEffects::IsDirectSoundSupported()
 {
     if (!d->tested) {
-        // Preloaded players work wherever the sound server offers an output.
+        // Preloaded sounds work wherever the sound server offers an output.
         d->supported = d->output->OutputCount() > 0;
         d->tested = true;
     }
@@ -104,7 +104,7 @@ bool SoundEffects::Disabled() const { return d->disabled; }
 
 void SoundEffects::SetCooperativeLevel(uintptr_t)
 {
-    // Sound server streams do not depend on which window has the focus, so every preloaded
+    // The output stream does not depend on which window has the focus, so every preloaded
     // sound is already audible whatever window is active; there is nothing to set.
 }
 
@@ -158,7 +158,7 @@ void SoundEffects::Play(int32_t sndSound)
 {
     if (d->disabled || !d->soundEnabled || !validSound(sndSound))
         return;
-    // Preloaded players only when they are really there: the supported flag alone can be set by
+    // Preloaded sounds only when they are really there: the supported flag alone can be set by
     // a test while sound was off and nothing was loaded.
     if (!d->directSound || !d->supported || !d->loaded) {
         d->output->PlaySimple(modGremlok::SkinFolder + kSoundFile[size_t(sndSound)]);

@@ -1,5 +1,5 @@
 #pragma once
-// All sound output: the six fight sounds of the current skin (preloaded, overlapping players,
+// All sound output: the six fight sounds of the current skin (preloaded, overlapping sounds,
 // or the simple one-at-a-time path) and the three sound events of the peer link.
 #include <QString>
 #include <cstdint>

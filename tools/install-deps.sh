@@ -8,6 +8,7 @@ pkgs=(
   libzip-dev zip libinih-dev
   qt6-charts-dev libqt6charts6 libqt6sql6-sqlite
   libxcb1-dev libxcb-shm0-dev libx11-dev
+  libpulse-dev
   fonts-dejavu-core
   xvfb xauth fluxbox trayer xdotool x11-utils x11-xserver-utils imagemagick
   pulseaudio pulseaudio-utils sox dbus-x11

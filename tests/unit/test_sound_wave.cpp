@@ -1,10 +1,11 @@
-// Wave files as the sound players receive them: which files a load accepts, and the padded
-// copies the players are given.
+// Wave files as the sound output receives them: which files a load accepts, and their sound
+// converted to the output stream's format.
 #include "platform/AudioWaveFile.h"
 #include "skins/modSkinZip.h"
 
 #include <QDir>
 #include <cmath>
+#include <cstring>
 
 #include <QtEndian>
 #include <QtTest>
@@ -85,37 +86,58 @@ private slots:
         QCOMPARE(int(w.DataBytes), dataBytes);
     }
 
-    // The padded copy: same format and sound, then silence of the right length and value; it
-    // parses again as a plain file.
-    void paddedCopyKeepsTheSound_data()
+    // Decoding into the stream's format (stereo, 16-bit, 44.1 kHz): 8-bit, float and 32-bit
+    // samples scaled, mono spread to both sides, other rates resampled; a sound too long to
+    // hold is refused. `expect` holds (frame, left, right) triples.
+    void decode_data()
     {
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<char>("silence");
-        QTest::newRow("16-bit") << 16 << '\0';
-        QTest::newRow("8-bit unsigned") << 8 << char(0x80);
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QList<int>>("expect");
+        auto wave = [](int format, int channels, int rate, int bits, const QByteArray& data) {
+            return riff(fmtChunk(format, channels, rate, bits) + chunk("data", data));
+        };
+        QByteArray s16;
+        for (int v : {1000, -2000, 3000, -4000})
+            s16 += le(quint16(qint16(v)), 2);
+        QTest::newRow("8-bit mono") << wave(1, 1, 44100, 8, QByteArray("\x80\xc0\x00\xff", 4)) << 4
+                                    << QList<int>{0, 0, 0, 1, 16384, 16384, 2, -32768, -32768, 3, 32512, 32512};
+        QTest::newRow("16-bit stereo") << wave(1, 2, 44100, 16, s16) << 2 << QList<int>{0, 1000, -2000, 1, 3000, -4000};
+        // Half the rate: every second frame lies halfway between two of the file's.
+        QTest::newRow("16-bit mono 22050 Hz") << wave(1, 1, 22050, 16, s16) << 8
+                                              << QList<int>{0, 1000, 1000, 1, -500, -500, 2, -2000, -2000, 6, -4000, -4000};
+        QByteArray f32;
+        for (float v : {0.5f, 0.0f, -1.5f, 0.0f}) {
+            quint32 raw;
+            memcpy(&raw, &v, 4);
+            f32 += le(raw, 4);
+        }
+        QTest::newRow("float 88200 Hz, clipped") << wave(3, 1, 88200, 32, f32) << 2
+                                                 << QList<int>{0, 16383, 16383, 1, -32767, -32767};
+        QTest::newRow("32-bit") << wave(1, 1, 44100, 32, le(0x40000000, 4)) << 1 << QList<int>{0, 16384, 16384};
+        QTest::newRow("61 s at 1 kHz") << wave(1, 1, 1000, 8, QByteArray(61000, '\x80')) << -1 << QList<int>{};
     }
-    void paddedCopyKeepsTheSound()
+    void decode()
     {
-        QFETCH(int, bits);
-        QFETCH(char, silence);
-        const QByteArray sound(300, '\x55');
-        // An odd-sized extra chunk and a trailing chunk must not leak into the copy.
-        const QByteArray file = riff(fmtChunk(1, 2, 8000, bits) + chunk("LIST", "xyz") + chunk("data", sound)
-                                     + chunk("smpl", "trailer!"));
-        AudioWaveFile w, c;
+        QFETCH(QByteArray, file);
+        QFETCH(int, frames);
+        QFETCH(QList<int>, expect);
+        AudioWaveFile w;
         QVERIFY(AudioWaveFile::Parse(file, w));
-        const QByteArray copy = w.WithSilence(file, 250);
-        QVERIFY(AudioWaveFile::Parse(copy, c));
-        QCOMPARE(c.SampleRate, w.SampleRate);
-        QCOMPARE(c.Channels, w.Channels);
-        QCOMPARE(c.BitsPerSample, w.BitsPerSample);
-        const int silenceBytes = 8000 / 4 * 2 * bits / 8;
-        QCOMPARE(int(c.DataBytes), 300 + silenceBytes);
-        QCOMPARE(copy.mid(int(c.DataOffset), 300), sound);
-        QCOMPARE(copy.mid(int(c.DataOffset) + 300), QByteArray(silenceBytes, silence));
-        QCOMPARE(int(qFromLittleEndian<quint32>(copy.constData() + 4)), copy.size() - 8);
-        // Information that does not fit the file it came from gives no copy at all.
-        QVERIFY(w.WithSilence(file.left(50), 250).isEmpty());
+        platform::AudioPcm pcm;
+        QString why;
+        QCOMPARE(w.Decode(file, pcm, &why), frames >= 0);
+        if (frames < 0) {
+            QVERIFY(!why.isEmpty());
+            return;
+        }
+        QCOMPARE(int(pcm.Frames()), frames);
+        for (int i = 0; i + 2 < expect.size(); i += 3) {
+            const size_t at = size_t(expect[i]) * 2;
+            QCOMPARE(QList<int>({pcm.Samples[at], pcm.Samples[at + 1]}), QList<int>({expect[i + 1], expect[i + 2]}));
+        }
+        // A description that does not fit the bytes (the file cut after it was parsed).
+        QVERIFY(!w.Decode(file.left(int(w.DataOffset)), pcm));
     }
 
     // The base skin's sounds leave headroom, so two of them at once (a shot over the enemy's

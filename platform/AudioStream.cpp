@@ -1,0 +1,284 @@
+#include "platform/AudioStream.h"
+#include "core/Logging.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+const pa_sample_spec kSpec = {PA_SAMPLE_S16NE, AudioPcm::StreamRate, AudioPcm::Channels};
+constexpr size_t kFrameBytes = sizeof(int16_t) * AudioPcm::Channels;
+
+} // namespace
+
+class AudioStream::Lock {
+public:
+    explicit Lock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
+    ~Lock() { pa_threaded_mainloop_unlock(m_loop); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+private:
+    pa_threaded_mainloop* m_loop;
+};
+
+AudioStream::AudioStream()
+{
+    m_loop = pa_threaded_mainloop_new();
+    m_clock.start();
+}
+
+AudioStream::~AudioStream()
+{
+    // The server thread never waits on the server itself, so it stops promptly even when the
+    // server has stopped answering.
+    if (m_loopRunning)
+        pa_threaded_mainloop_stop(m_loop);
+    dropStream();
+    if (m_context) {
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+    }
+    pa_threaded_mainloop_free(m_loop);
+}
+
+void AudioStream::dropStream()
+{
+    if (m_corkTimer && m_context)
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
+    m_corkTimer = nullptr;
+    if (m_stream) {
+        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+        pa_stream_disconnect(m_stream);
+        pa_stream_unref(m_stream);
+        m_stream = nullptr;
+    }
+    m_ready = false;
+    m_corked = true;
+    m_starved = true;
+}
+
+bool AudioStream::needsOpen() const
+{
+    if (!m_context)
+        return true;
+    const pa_context_state_t c = pa_context_get_state(m_context);
+    if (!PA_CONTEXT_IS_GOOD(c))
+        return true;
+    if (c != PA_CONTEXT_READY)
+        return false;   // still connecting; the stream follows
+    return !m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream));
+}
+
+void AudioStream::Open()
+{
+    Lock lock(m_loop);
+    if (!needsOpen())
+        return;
+    if (!m_loopRunning) {
+        if (pa_threaded_mainloop_start(m_loop) < 0) {
+            qCWarning(lcSound) << "Cannot start the sound server's thread; no sound";
+            return;
+        }
+        m_loopRunning = true;
+    }
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        createStream();
+        return;
+    }
+    dropStream();
+    if (m_context) {
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+    }
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Gremlok");
+    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "io.github.gremlok.Gremlok");
+    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), "Gremlok", props);
+    pa_proplist_free(props);
+    if (!m_context)
+        return;
+    pa_context_set_state_callback(m_context, &AudioStream::contextState, this);
+    // Never start a server of our own: no server means no sound.
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        qCWarning(lcSound) << "Cannot reach the sound server:" << pa_strerror(pa_context_errno(m_context));
+}
+
+void AudioStream::contextState(pa_context* c, void* self)
+{
+    auto* s = static_cast<AudioStream*>(self);
+    switch (pa_context_get_state(c)) {
+    case PA_CONTEXT_READY:
+        s->createStream();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        qCWarning(lcSound) << "Lost the sound server:" << pa_strerror(pa_context_errno(c));
+        s->dropStream();
+        break;
+    default:
+        break;
+    }
+}
+
+void AudioStream::createStream()
+{
+    dropStream();
+    pa_proplist* props = pa_proplist_new();
+    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
+    m_stream = pa_stream_new_with_proplist(m_context, "Gremlok sounds", &kSpec, nullptr, props);
+    pa_proplist_free(props);
+    if (!m_stream) {
+        qCWarning(lcSound) << "The sound server refused the stream:" << pa_strerror(pa_context_errno(m_context));
+        return;
+    }
+    pa_stream_set_state_callback(m_stream, &AudioStream::streamState, this);
+    pa_stream_set_write_callback(m_stream, &AudioStream::writeRequest, this);
+    // The buffer is set, not left to the server's default (which is two seconds): the target
+    // latency, handed out in pieces of half of it.
+    pa_buffer_attr attr;
+    attr.maxlength = uint32_t(-1);
+    attr.tlength = uint32_t(pa_usec_to_bytes(BufferMs * PA_USEC_PER_MSEC, &kSpec));
+    attr.prebuf = uint32_t(-1);
+    attr.minreq = attr.tlength / 2;
+    attr.fragsize = uint32_t(-1);
+    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
+    m_corked = true;
+    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+        qCWarning(lcSound) << "Cannot open the sound stream:" << pa_strerror(pa_context_errno(m_context));
+        dropStream();
+    }
+}
+
+void AudioStream::streamState(pa_stream* st, void* self)
+{
+    auto* s = static_cast<AudioStream*>(self);
+    switch (pa_stream_get_state(st)) {
+    case PA_STREAM_READY: {
+        s->m_ready = true;
+        if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(st))
+            qCDebug(lcSound) << "Sound stream open: target" << a->tlength << "bytes, request" << a->minreq
+                             << "bytes, prebuffer" << a->prebuf << "bytes";
+        // Sounds asked for while the stream was being opened play now, unless that is so late
+        // that they would sound out of place.
+        s->m_mixer.DropUnstarted(s->m_clock.elapsed() - AudioMixer::StuckMs);
+        if (s->m_mixer.Active())
+            s->kick();
+        break;
+    }
+    case PA_STREAM_FAILED:
+        qCWarning(lcSound) << "The sound stream failed:" << pa_strerror(pa_context_errno(pa_stream_get_context(st)));
+        s->m_ready = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void AudioStream::writeRequest(pa_stream*, size_t bytes, void* self)
+{
+    auto* s = static_cast<AudioStream*>(self);
+    if (s->m_mixer.Active()) {
+        s->fill(bytes);
+    } else {
+        // Nothing to play: leave the stream starved (the server then stops asking) and cork it
+        // if the silence lasts.
+        s->m_starved = true;
+        s->armCork();
+    }
+}
+
+void AudioStream::fill(size_t bytes)
+{
+    bytes -= bytes % kFrameBytes;
+    if (bytes == 0)
+        return;
+    void* data = nullptr;
+    size_t room = bytes;
+    if (pa_stream_begin_write(m_stream, &data, &room) < 0 || !data)
+        return;
+    room = std::min(room, bytes);
+    room -= room % kFrameBytes;
+    m_mixer.Mix(static_cast<int16_t*>(data), int64_t(room / kFrameBytes));
+    if (pa_stream_write(m_stream, data, room, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+        pa_stream_cancel_write(m_stream);
+    else
+        m_starved = false;
+    if (room < bytes)
+        fill(bytes - room);
+}
+
+// A new sound: make sure the stream runs and write the first part of it right away rather
+// than at the server's next request.
+void AudioStream::kick()
+{
+    if (!m_ready)
+        return;
+    if (m_corkTimer) {
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
+        m_corkTimer = nullptr;
+    }
+    size_t bytes = pa_stream_writable_size(m_stream);
+    if (bytes != size_t(-1)) {
+        // A starved stream starts again only once its prebuffer is full; give it that much
+        // now, or it waits for a request that never comes.
+        if (m_starved) {
+            if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(m_stream))
+                bytes = std::max<size_t>(bytes, a->prebuf);
+        }
+        fill(bytes);
+    }
+    // Uncorked after the data is there, so the server can start at once.
+    if (m_corked) {
+        if (pa_operation* op = pa_stream_cork(m_stream, 0, nullptr, nullptr))
+            pa_operation_unref(op);
+        m_corked = false;
+    }
+}
+
+void AudioStream::armCork()
+{
+    if (m_corked || m_corkTimer || !m_ready)
+        return;
+    m_corkTimer = pa_context_rttime_new(m_context, pa_rtclock_now() + CorkAfterMs * PA_USEC_PER_MSEC,
+        [](pa_mainloop_api* api, pa_time_event* e, const struct timeval*, void* self) {
+            auto* s = static_cast<AudioStream*>(self);
+            api->time_free(e);
+            s->m_corkTimer = nullptr;
+            if (s->m_mixer.Active() || s->m_corked || !s->m_ready)
+                return;
+            if (pa_operation* op = pa_stream_cork(s->m_stream, 1, nullptr, nullptr))
+                pa_operation_unref(op);
+            s->m_corked = true;
+        }, this);
+}
+
+void AudioStream::SetSounds(std::vector<AudioPcmPtr> sounds)
+{
+    Lock lock(m_loop);
+    m_mixer.SetSounds(std::move(sounds));
+}
+
+bool AudioStream::Play(int index, bool restart)
+{
+    Lock lock(m_loop);
+    if (m_mixer.Play(index, restart, m_clock.elapsed()))
+        kick();
+    return !needsOpen();
+}
+
+bool AudioStream::PlaySimple(AudioPcmPtr sound)
+{
+    Lock lock(m_loop);
+    m_mixer.PlaySimple(std::move(sound), m_clock.elapsed());
+    if (m_mixer.Active())
+        kick();
+    return !needsOpen();
+}
+
+} // namespace platform
