@@ -1,5 +1,7 @@
 #include "fight/ScreenPointer.h"
 
+#include "platform/PointerPosition.h"
+#include "platform/System.h"
 #include "platform/WaylandSession.h"
 
 #include <QCursor>
@@ -35,10 +37,24 @@ double Ratio()
     return s ? s->devicePixelRatio() : 1.0;
 }
 
+bool DevicePos(QPoint& position)
+{
+    QScreen* s = Screen();
+    QPoint desktop;
+    if (!s || !platform::PointerDevicePosition(desktop))
+        return false;
+    position = desktop - platform::DeviceGeometry(s).topLeft();
+    return true;
+}
+
 // Qt's global coordinates keep each screen's top-left corner and scale the rest of the screen
-// by its ratio, so a device pixel of the screen is (global - corner) x ratio.
+// by its ratio, so a device pixel of the screen is (global - corner) x ratio; on a scaled screen
+// that names only every other device pixel, so the window system is asked where it can be.
 QPoint Pos()
 {
+    QPoint exact;
+    if (Ratio() != 1.0 && DevicePos(exact))
+        return exact;
     QScreen* s = Screen();
     const QPoint global = s ? QCursor::pos(s) : QCursor::pos();
     const QPoint origin = s ? s->geometry().topLeft() : QPoint();

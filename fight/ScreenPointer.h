@@ -14,6 +14,8 @@ QScreen* Screen();
 QScreen* ChooseScreen();
 
 QPoint Pos();
+// The pointer's device pixel exactly, where the window system tells it (X11); false elsewhere.
+bool DevicePos(QPoint& position);
 // False where the window system lets no program move the pointer (Wayland).
 bool SetPos(int x, int y);
 // Device pixels per logical pixel of the fight's screen (1 unless the screen is scaled).

@@ -310,11 +310,18 @@ void frmDesktop::paintEvent(QPaintEvent* event)
 
 QPoint frmDesktop::ToDevice(const QPointF& logical) const
 {
+    // Qt reports pointer positions in its scaled pixels, on a screen scaled by 2 only every
+    // other device pixel: there the pointer's own device pixel is read where it can be.
+    QPoint exact;
+    if (m_dpr != 1.0 && ScreenPointer::DevicePos(exact))
+        return exact;
     return QPoint(RoundEven(logical.x() * m_dpr), RoundEven(logical.y() * m_dpr));
 }
 
 void frmDesktop::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!WaitingForFirstMove)
+        return;
     const QPoint p = ToDevice(event->position());
     Form_MouseMove(p.x(), p.y(), event->timestamp());
 }

@@ -18,7 +18,7 @@ display -window root "$E2E_DIR/desk.png"
 xmessage -geometry +2100+120 -title Witness "Second screen: 0123456789 ABC abc" &
 GREMLOK_PIDS+=("$!")
 wait_window Witness 5 || fail "the witness window did not appear"
-[ "$(date +%S)" -ge 50 ] && sleep $((61 - 10#$(date +%S)))
+[ "$(date +%S)" -ge 40 ] && sleep $((61 - 10#$(date +%S)))
 prev=""
 for _ in $(seq 40); do
   import -window root -crop 1920x1080+1920+0 +repage "$E2E_DIR/ref.png"
