@@ -3,6 +3,7 @@
 // comparison. The three alternate in one run so a loaded machine weighs on all alike.
 // Run it on the rig's X server: tests/rig/rig.sh build/bench/bench_capture [rounds]
 #include "platform/ScreenCapture.h"
+#include "platform/System.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -98,7 +99,7 @@ int main(int argc, char** argv)
             QElapsedTimer t;
             t.start();
             if (which == 0) {
-                QImage shot = platform::ScreenCapture::Grab(size.width(), size.height());
+                QImage shot = platform::ScreenCapture::Grab(platform::DeviceGeometry(screen));
                 a = t.nsecsElapsed() / 1e6;
                 if (platform::ScreenCapture::LastMethod() != QLatin1String("shm")) {
                     std::fprintf(stderr, "the capture did not use shared memory\n");

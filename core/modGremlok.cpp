@@ -4,6 +4,7 @@
 
 #include "dialogs/frmTip.h"
 #include "fight/Enemy.h"
+#include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
@@ -201,7 +202,8 @@ bool Main()
 
 void ReadScreenMetrics()
 {
-    const platform::ScreenMetrics m = platform::ReadScreen();
+    // The screen the fights cover (the one under the pointer when the last fight began).
+    const platform::ScreenMetrics m = platform::ReadScreen(ScreenPointer::Screen());
     ScreenWidth = m.Width;
     ScreenHeight = m.Height;
     HighColorDisplay = m.HighColor;

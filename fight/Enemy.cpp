@@ -1,10 +1,13 @@
 #include "fight/Enemy.h"
 
 #include "core/modGremlok.h"
+#include "core/Logging.h"
+#include "fight/ScaledPicture.h"
 #include "platform/Raster.h"
 
 #include <QImageReader>
 #include <algorithm>
+#include <cmath>
 
 using platform::Raster::Op;
 
@@ -86,6 +89,11 @@ bool Enemy::LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumD
     // On any failure the enemy is left without a sheet, and draws nothing.
     m_sheetImage = QImage();
     m_sheetMask = QImage();
+    m_loadedImage = QImage();
+    m_loadedMask = QImage();
+    m_scale = 1.0;
+    m_shadowDx = ShadowDx;
+    m_shadowDy = ShadowDy;
     NumAttackSprites = NumDieSprites = 0;
     SpriteWidth = SpriteHeight = 0;
 
@@ -109,12 +117,50 @@ bool Enemy::LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumD
     m_sheetMask = platform::Raster::ColorToMask(sheet, toRgb(clrMask));
     platform::Raster::Blit(sheet, 0, 0, m_sheetMask, 0, 0, sheet.width(), sheet.height(), Op::AndNot);
     m_sheetImage = sheet;
+    m_loadedImage = m_sheetImage;
+    m_loadedMask = m_sheetMask;
+    m_loadedWidth = width;
+    m_loadedHeight = height;
 
     NumAttackSprites = attack;
     NumDieSprites = die;
     SpriteWidth = int16_t(width);
     SpriteHeight = int16_t(height);
     return true;
+}
+
+void Enemy::SetScale(double factor)
+{
+    if (!(factor > 0) || factor == m_scale || m_loadedImage.isNull())
+        return;
+    const int w = ScaledPicture::Scaled(m_loadedWidth, factor);
+    const int h = ScaledPicture::Scaled(m_loadedHeight, factor);
+    // No larger than the largest sheet we load: a huge sheet at a high scale would only eat
+    // memory. It is then drawn at the scale it had.
+    const int columns = std::max<int>(NumAttackSprites, NumDieSprites);
+    if (qint64(w) * columns * h * 2 > qint64(MaxSheetSide) * MaxSheetSide) {
+        qCWarning(lcFight) << "The enemy is too large to draw at scale" << factor;
+        return;
+    }
+    // Frame by frame, so that a filter never mixes a frame with its neighbour.
+    QImage image = platform::Raster::NewSurface(w * columns, h * 2, 0xFF000000u);
+    QImage mask = platform::Raster::NewSurface(w * columns, h * 2, 0xFFFFFFFFu);
+    for (int row = 0; row < 2; ++row)
+        for (int k = 0; k < columns; ++k) {
+            const QRect cell(k * m_loadedWidth, row * m_loadedHeight, m_loadedWidth, m_loadedHeight);
+            QImage cellImage, cellMask;
+            ScaledPicture::ScaleMasked(m_loadedImage.copy(cell), m_loadedMask.copy(cell), QSize(w, h),
+                                       cellImage, cellMask);
+            platform::Raster::Copy(image, k * w, row * h, cellImage, 0, 0, w, h);
+            platform::Raster::Copy(mask, k * w, row * h, cellMask, 0, 0, w, h);
+        }
+    m_sheetImage = image;
+    m_sheetMask = mask;
+    m_scale = factor;
+    m_shadowDx = int(std::lround(ShadowDx * factor));
+    m_shadowDy = int(std::lround(ShadowDy * factor));
+    SpriteWidth = int16_t(w);
+    SpriteHeight = int16_t(h);
 }
 
 void Enemy::DrawSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, int32_t yDest,
@@ -133,7 +179,7 @@ void Enemy::DrawSprite(QImage& hdcDest, const QImage& hdcBuffer, int32_t xDest, 
         // The silhouette, offset, darkens a copy of the background; cut at the frame's edges
         // because the copy is only one frame large.
         QImage shadow = frame.copy();
-        R::Blit(shadow, ShadowDx, ShadowDy, m_sheetMask, srcX, srcY, width, height, Op::And);
+        R::Blit(shadow, m_shadowDx, m_shadowDy, m_sheetMask, srcX, srcY, width, height, Op::And);
         R::AlphaBlend(frame, 0, 0, shadow, 0, 0, width, height, ShadowAlpha);
     }
 

@@ -26,6 +26,11 @@ public:
     bool LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumDie, uint32_t clrMask);
 
     bool Loaded() const { return !m_sheetImage.isNull(); }
+    // Draws the frames `factor` times their size on the sheet (a screen's scale factor), so
+    // that the enemy keeps its physical size on a high-density screen; SpriteWidth and
+    // SpriteHeight, hit tests and the shadow follow. A new sheet starts at 1.
+    void SetScale(double factor);
+    double Scale() const { return m_scale; }
     // Is (x, y) of the given frame (1-based) a sprite pixel, not a transparent one? False
     // outside the frame, for a frame the row does not have, and without a sheet.
     bool IsSpritePixel(bool deathRow, int Frame, int x, int y) const;
@@ -35,4 +40,12 @@ private:
                     int width, int height, int srcX, int srcY);
     QImage m_sheetImage;   // transparent pixels blackened
     QImage m_sheetMask;    // white where transparent, black where the sprite is
+    // The sheet as loaded, and one frame's size in it, for scaling.
+    QImage m_loadedImage;
+    QImage m_loadedMask;
+    int m_loadedWidth = 0;
+    int m_loadedHeight = 0;
+    double m_scale = 1.0;
+    int m_shadowDx = 3;
+    int m_shadowDy = 2;
 };

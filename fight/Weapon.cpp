@@ -3,6 +3,7 @@
 #include "core/modGremlok.h"
 #include "fight/DrawTarget.h"
 #include "fight/Rounding.h"
+#include "fight/ScaledPicture.h"
 #include "fight/ScreenPointer.h"
 #include "fight/frmDesktop.h"
 #include "platform/Raster.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <cmath>
 
 using namespace modGremlok;
 namespace R = platform::Raster;
@@ -86,10 +88,33 @@ const QImage& Weapon::Picture(int resource)
 
 Weapon::Weapon()
 {
+    for (int i = 1; i <= 6; ++i)
+        m_drawn[i] = Picture(i);
     const QImage& hole = Picture(2);
     m_holeWidth = int16_t(hole.width());
     m_holeHeight = int16_t(hole.height());
     Reload();
+}
+
+const QImage& Weapon::Drawn(int resource) const
+{
+    static const QImage none;
+    return resource >= 1 && resource <= 6 ? m_drawn[resource] : none;
+}
+
+void Weapon::SetScale(double factor)
+{
+    // Not while a splat waits to settle: its saved patch has the old size.
+    if (!(factor > 0) || factor > 16 || factor == m_scale || HasFired())
+        return;
+    m_scale = factor;
+    for (int i = 1; i <= 5; i += 2) {
+        const QImage& mask = Picture(i);
+        const QSize size(ScaledPicture::Scaled(mask.width(), factor), ScaledPicture::Scaled(mask.height(), factor));
+        ScaledPicture::ScaleMasked(Picture(i + 1), mask, size, m_drawn[i + 1], m_drawn[i]);
+    }
+    m_holeWidth = int16_t(m_drawn[2].width());
+    m_holeHeight = int16_t(m_drawn[2].height());
 }
 
 const Weapon::HoleSlot& Weapon::Slot(int index) const
@@ -117,7 +142,7 @@ void Weapon::DrawPictureHole(QImage& destObject, int32_t x, int32_t y) const
 {
     const int left = RoundEven(x - m_holeWidth / 2.0);
     const int top = RoundEven(y - m_holeHeight / 2.0);
-    DrawPicture(destObject, left, top, Picture(1), Picture(2));
+    DrawPicture(destObject, left, top, Drawn(1), Drawn(2));
 }
 
 void Weapon::Recoil(int32_t x, int32_t y)
@@ -125,8 +150,9 @@ void Weapon::Recoil(int32_t x, int32_t y)
     gSound->Play(SoundEffects::UserShot);
     QRandomGenerator* rng = QRandomGenerator::global();
     const int side = int(2 * rng->generateDouble() + 1);
-    const int kickX = int(10 * rng->generateDouble() + 1);
-    const int kickY = int(20 * rng->generateDouble() + 1);
+    // Device pixels: as far on a high-density screen as on a normal one.
+    const int kickX = int(std::lround(int(10 * rng->generateDouble() + 1) * m_scale));
+    const int kickY = int(std::lround(int(20 * rng->generateDouble() + 1) * m_scale));
     const int toX = side == 1 ? x - kickX : x + kickX;
     const int toY = y - kickY;
     // Where the pointer cannot be moved (Wayland) the kick is drawn instead.
@@ -150,7 +176,7 @@ void Weapon::FireMiss(DrawTarget& DestForm, int32_t x, int32_t y)
     QImage& dest = DestForm.Surface();
     slot.Patch = R::NewSurface(m_holeWidth, m_holeHeight);
     R::Copy(slot.Patch, 0, 0, dest, left, top, m_holeWidth, m_holeHeight);
-    DrawPicture(dest, left, top, Picture(3), Picture(4));
+    DrawPicture(dest, left, top, Drawn(3), Drawn(4));
     DestForm.Flush(QRect(left, top, m_holeWidth, m_holeHeight));
     m_bulletsLeft = uint8_t(n - 1);
 
@@ -176,7 +202,7 @@ void Weapon::DrawHole(DrawTarget& DestForm)
     const int top = RoundEven(slot.y - m_holeHeight / 2.0);
     QImage& dest = DestForm.Surface();
     R::Copy(dest, left, top, slot.Patch, 0, 0, m_holeWidth, m_holeHeight);
-    DrawPicture(dest, left, top, Picture(1), Picture(2));
+    DrawPicture(dest, left, top, Drawn(1), Drawn(2));
     DestForm.Flush(QRect(left, top, m_holeWidth, m_holeHeight));
     slot.Patch = QImage();
     ++m_holesSettled;
@@ -186,7 +212,7 @@ void Weapon::FireHit(DrawTarget& DestForm, int32_t x, int32_t y)
 {
     if (m_bulletsLeft == 0)
         return;
-    const QImage& blood = Picture(6);
+    const QImage& blood = Drawn(6);
     const int w = blood.width();
     const int h = blood.height();
     const int left = RoundEven(x - w / 2.0);
@@ -194,7 +220,7 @@ void Weapon::FireHit(DrawTarget& DestForm, int32_t x, int32_t y)
     Recoil(x, y);
     --m_bulletsLeft;
     ++m_hitCount;
-    DrawPicture(DestForm.Surface(), left, top, Picture(5), blood);
+    DrawPicture(DestForm.Surface(), left, top, Drawn(5), blood);
     DestForm.Flush(QRect(left, top, w, h));
 }
 

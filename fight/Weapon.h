@@ -45,6 +45,13 @@ public:
     // 6 BloodImage. Masks are white where transparent and black where drawn.
     static const QImage& Picture(int resource);
 
+    // Draws the marks and kicks the pointer `factor` times their size (a screen's scale
+    // factor), so that they keep their physical size on a high-density screen.
+    void SetScale(double factor);
+    double Scale() const { return m_scale; }
+    // The picture as this weapon draws it now (at its scale).
+    const QImage& Drawn(int resource) const;
+
     // Settle delay of a miss's splat.
     static constexpr int HoleDelayMs = 33;
 
@@ -58,6 +65,8 @@ private:
     int16_t m_holeWidth = 12;
     int16_t m_holeHeight = 12;
     HoleSlot m_slots[7];    // index 0 unused
+    double m_scale = 1.0;
+    QImage m_drawn[7];      // the six pictures at m_scale; index 0 unused
 };
 
 // The settle timer's callback: settles the newest splat if a fight is still open.

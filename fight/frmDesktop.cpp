@@ -5,11 +5,14 @@
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
 #include "fight/Rounding.h"
+#include "fight/ScaledPicture.h"
 #include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
 #include "platform/ForegroundWindow.h"
 #include "platform/PortalCapture.h"
 #include "platform/Raster.h"
+#include "platform/ScaledCursor.h"
+#include "platform/System.h"
 #include "platform/WaylandSession.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Trace.h"
@@ -28,6 +31,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtEndian>
+#include <cmath>
 
 using namespace modGremlok;
 
@@ -101,7 +105,8 @@ void frmDesktop::Show()
     m_showTimer.start();
     m_loaded = true;
     Form_Load();
-    QScreen* screen = QGuiApplication::primaryScreen();
+    // The screen under the pointer, chosen by the set-up.
+    QScreen* screen = ScreenPointer::Screen();
     if (screen) {
         setScreen(screen);
         setGeometry(screen->geometry());
@@ -116,12 +121,13 @@ void frmDesktop::Show()
 void frmDesktop::CaptureScreen()
 {
     if (!platform::IsWaylandSession()) {
-        // The snapshot is ScreenWidth x ScreenHeight device pixels whatever the screen reports.
-        m_backing = platform::ScreenCapture::Grab(ScreenWidth, ScreenHeight);
+        // The fight's screen, ScreenWidth x ScreenHeight device pixels at its place on the desktop.
+        const QRect area = platform::DeviceGeometry(ScreenPointer::Screen());
+        m_backing = platform::ScreenCapture::Grab(QRect(area.topLeft(), QSize(ScreenWidth, ScreenHeight)));
         platform::Trace("capture", platform::ScreenCapture::LastMethod());
         return;
     }
-    QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = ScreenPointer::Screen();
     QString refused;
     QImage shot = platform::WaylandCapture(screen, QSize(ScreenWidth, ScreenHeight), &refused);
     platform::Trace("capture", QStringLiteral("portal"));
@@ -154,9 +160,15 @@ void frmDesktop::Form_Load()
 {
     frmMain& m = frmMain::instance();
     Enemy& enemy = *gEnemy;
-    if (ScreenWidth <= 0 || ScreenHeight <= 0)
-        ReadScreenMetrics();
+    // The fight covers the screen under the pointer, at its own pixel density; the enemy and
+    // the shots are drawn at its scale factor, so they look as large as on a normal screen.
+    ScreenPointer::ChooseScreen();
+    ReadScreenMetrics();
     m_dpr = ScreenPointer::Ratio();
+    enemy.SetScale(m_dpr);
+    const QRect area = platform::DeviceGeometry(ScreenPointer::Screen());
+    platform::Trace("screen", QStringLiteral("%1 %2 %3 %4 %5").arg(area.x()).arg(area.y())
+                                  .arg(ScreenWidth).arg(ScreenHeight).arg(m_dpr));
 
     // 1. and 2. The window's place, and the snapshot of the screen as the backing image.
     SetTopmost(false);
@@ -181,6 +193,7 @@ void frmDesktop::Form_Load()
 
     // 6. Six rounds.
     gWeapon->Reload();
+    gWeapon->SetScale(m_dpr);
 
     // 7. Above everything.
     SetTopmost(true);
@@ -235,7 +248,7 @@ void frmDesktop::ChoosePointer()
             if (!pic.isNull()) {
                 if (!curHotSpot(path, hot))
                     hot = QPoint(pic.width() / 2, pic.height() / 2);
-                setCursor(QCursor(QPixmap::fromImage(pic), hot.x(), hot.y()));
+                setScaledCursor(pic, hot);
                 return;
             }
             // An unreadable skin pointer leaves the pointer as it was for this step.
@@ -247,8 +260,20 @@ void frmDesktop::ChoosePointer()
     if (index < 1 || index > 6)
         index = 1;
     const ImageList::Item& item = m.CursorList.ListImage(index);
-    if (!item.Picture.isNull())
+    if (item.Picture.isNull())
+        return;
+    if (m_dpr == 1.0)
         setCursor(QCursor(item.Picture, item.HotSpot.x(), item.HotSpot.y()));
+    else
+        setScaledCursor(item.Picture.toImage(), item.HotSpot);
+}
+
+void frmDesktop::setScaledCursor(const QImage& picture, const QPoint& hotSpot)
+{
+    // The fight pointer at the screen's scale factor, like the enemy.
+    const QImage scaled = ScaledPicture::ScaleArgb(picture, m_dpr);
+    const QPoint hot(int(std::lround(hotSpot.x() * m_dpr)), int(std::lround(hotSpot.y() * m_dpr)));
+    setCursor(platform::ScaledCursor(scaled, hot, m_dpr));
 }
 
 void frmDesktop::Flush(const QRect& r)
@@ -285,11 +310,18 @@ void frmDesktop::paintEvent(QPaintEvent* event)
 
 QPoint frmDesktop::ToDevice(const QPointF& logical) const
 {
+    // Qt reports pointer positions in its scaled pixels, on a screen scaled by 2 only every
+    // other device pixel: there the pointer's own device pixel is read where it can be.
+    QPoint exact;
+    if (m_dpr != 1.0 && ScreenPointer::DevicePos(exact))
+        return exact;
     return QPoint(RoundEven(logical.x() * m_dpr), RoundEven(logical.y() * m_dpr));
 }
 
 void frmDesktop::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!WaitingForFirstMove)
+        return;
     const QPoint p = ToDevice(event->position());
     Form_MouseMove(p.x(), p.y(), event->timestamp());
 }

@@ -89,6 +89,7 @@ protected:
 private:
     void CaptureScreen();
     void ChoosePointer();
+    void setScaledCursor(const QImage& picture, const QPoint& hotSpot);
     void StartClock(quint64 timestamp);
     ClockReading ReadClock(quint64 timestamp) const;
     void SetTopmost(bool on);

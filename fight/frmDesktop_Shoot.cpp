@@ -98,8 +98,7 @@ void frmDesktop::Shoot(const QPoint& p, quint64 timestamp)
         return;
     }
 
-    // The press's own position, in device pixels: on a scaled screen the pointer position the
-    // window system reports is only as fine as the scale allows.
+    // The press's position in device pixels of the fight's screen (see ToDevice).
     const bool inBox = p.x() >= EnemyX && p.x() <= EnemyX + enemy.SpriteWidth
         && p.y() >= EnemyY && p.y() <= EnemyY + enemy.SpriteHeight;
     if (!inBox) {

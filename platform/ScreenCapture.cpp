@@ -1,6 +1,7 @@
 #include "platform/ScreenCapture.h"
 
 #include "core/Logging.h"
+#include "platform/System.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -180,18 +181,24 @@ QImage grabShared(const QRect& area)
                   bufferReleased, nullptr);
 }
 
-QImage grabCopy(QScreen* screen, int width, int height)
+QImage grabCopy(QScreen* screen, const QRect& area)
 {
+    // The screen's own grab covers that screen; the area is cut out of it.
     QImage shot;
-    if (screen)
+    QRect screenArea = area;
+    if (screen) {
         shot = screen->grabWindow(0).toImage();
+        screenArea = DeviceGeometry(screen);
+    }
     if (shot.format() != QImage::Format_RGB32)
         shot.convertTo(QImage::Format_RGB32);
-    if (shot.size() != QSize(width, height)) {
-        QImage sized(width, height, QImage::Format_RGB32);
+    const QPoint offset = screenArea.topLeft() - area.topLeft();
+    if (shot.size() != area.size() || !offset.isNull()) {
+        QImage sized(area.size(), QImage::Format_RGB32);
         sized.fill(Qt::black);
+        shot.setDevicePixelRatio(1.0);
         QPainter p(&sized);
-        p.drawImage(0, 0, shot);
+        p.drawImage(offset, shot);
         p.end();
         shot = sized;
     }
@@ -201,22 +208,20 @@ QImage grabCopy(QScreen* screen, int width, int height)
 
 } // namespace
 
-QImage Grab(int width, int height)
+QImage Grab(const QRect& area)
 {
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        // The screen's place on the X root window, in device pixels.
-        const QPoint origin = screen->geometry().topLeft() * screen->devicePixelRatio();
-        QImage shot = grabShared(QRect(origin, QSize(width, height)));
-        if (!shot.isNull()) {
-            gLast = QStringLiteral("shm");
-            return shot;
-        }
+    const QRect wanted(area.topLeft(), area.size().expandedTo(QSize(1, 1)));
+    QImage shot = grabShared(wanted);
+    if (!shot.isNull()) {
+        gLast = QStringLiteral("shm");
+        return shot;
     }
     gLast = QStringLiteral("copy");
-    return grabCopy(screen, width, height);
+    QScreen* screen = nullptr;
+    for (QScreen* s : QGuiApplication::screens())
+        if (DeviceGeometry(s).contains(wanted.topLeft()))
+            screen = s;
+    return grabCopy(screen ? screen : QGuiApplication::primaryScreen(), wanted);
 }
 
 QString LastMethod()

@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 // The snapshot of the desktop a fight freezes. On X11 it is grabbed through shared memory
@@ -9,10 +10,11 @@
 // screen is grabbed the ordinary way.
 namespace platform::ScreenCapture {
 
-// The primary screen, width x height device pixels, as QImage::Format_RGB32 with a device
-// pixel ratio of 1. Parts outside the screen are black. The returned image may wrap the shared
-// buffer: it is written in place; the buffer is reused once every copy of the image is gone.
-QImage Grab(int width, int height);
+// The rectangle `area` of the desktop in device pixels (X11: of the root window; one screen's is
+// platform::DeviceGeometry), as QImage::Format_RGB32 with a device pixel ratio of 1. Parts
+// outside the screen are black. The returned image may wrap the shared buffer: it is written in
+// place; the buffer is reused once every copy of the image is gone.
+QImage Grab(const QRect& area);
 
 // How the last Grab was made: "shm", "copy" (the ordinary grab) or "" before the first one.
 QString LastMethod();

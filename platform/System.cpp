@@ -69,16 +69,27 @@ void VersionFlags(bool& isWin2000OrLater, bool& isWin98OrLater)
     isWin98OrLater = true;
 }
 
-ScreenMetrics ReadScreen()
+ScreenMetrics ReadScreen(const QScreen* screen)
 {
     ScreenMetrics m;
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const qreal dpr = s->devicePixelRatio();
-        m.Width = qRound(s->geometry().width() * dpr);
-        m.Height = qRound(s->geometry().height() * dpr);
-        m.HighColor = s->depth() > 8;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect device = DeviceGeometry(screen);
+        m.Width = device.width();
+        m.Height = device.height();
+        m.HighColor = screen->depth() > 8;
     }
     return m;
+}
+
+QRect DeviceGeometry(const QScreen* screen)
+{
+    if (!screen)
+        return QRect();
+    const QRect logical = screen->geometry();
+    const qreal dpr = screen->devicePixelRatio();
+    return QRect(logical.topLeft(), QSize(qRound(logical.width() * dpr), qRound(logical.height() * dpr)));
 }
 
 bool OpenUrl(const QString& url)

@@ -1,5 +1,8 @@
 #pragma once
+#include <QRect>
 #include <QString>
+
+class QScreen;
 
 namespace platform {
 
@@ -18,8 +21,12 @@ struct ScreenMetrics {
     int Height = 0;
     bool HighColor = true;
 };
-// Size of the primary screen in device pixels.
-ScreenMetrics ReadScreen();
+// Size of a screen (the primary one when null) in device pixels.
+ScreenMetrics ReadScreen(const QScreen* screen = nullptr);
+
+// Where a screen lies on the whole desktop in device pixels (X11: its rectangle on the root
+// window). Qt keeps a screen's top-left corner as it is and scales only its size.
+QRect DeviceGeometry(const QScreen* screen);
 
 // Opens an address (web page, mailto:) with the desktop's handler.
 bool OpenUrl(const QString& url);

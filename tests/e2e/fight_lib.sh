@@ -15,17 +15,21 @@ start_fight_program() {
   wait_trace tray.tooltip 'Gremlok' 3 || fail "program not up"
 }
 
-# "&Fight Now!" by its accelerator; sets EX EY EW EH to the enemy's place and size. A click the
-# tray loses under load is clicked again, as a person would; the panel may have laid its items
-# out again, so the icon is looked up afresh each time.
+# "&Fight Now!" by its accelerator; sets EX EY EW EH to the enemy's place and size (device
+# pixels of the fight's screen) and SX SY SW SH SCALE to that screen's place, size and scale.
+# With FIGHT_POINTER="x y" the pointer goes there before the choice (the fight covers the screen
+# under it). A click the tray loses under load is clicked again, as a person would; the panel may
+# have laid its items out again, so the icon is looked up afresh each time.
 fight_now() {
   local attempt X Y
   for attempt in 1 2 3; do
     read -r X Y < <(tray_icon_centre 2) || return 1
     if open_menu_at "$X" "$Y" 1 left; then
+      [ -n "${FIGHT_POINTER:-}" ] && xdotool mousemove $FIGHT_POINTER
       xdotool key f
       if wait_trace fight ready 5; then
         read -r EX EY EW EH < <(grep '^enemy	[0-9]' "$GREMLOK_TRACE" | tail -1 | cut -f2)
+        read -r SX SY SW SH SCALE < <(grep '^screen	' "$GREMLOK_TRACE" | tail -1 | cut -f2)
         note "enemy at $EX,$EY size ${EW}x$EH (menu opened on click $attempt)"
         wait_until 5 fight_window_up || return 1
         return 0
@@ -38,11 +42,12 @@ fight_now() {
   return 1
 }
 
-# The full-screen fight window is on screen (mapped, so clicks and keys reach it).
+# The full-screen fight window covers the fight's screen (mapped, so clicks and keys reach it).
 fight_window_up() {
-  local w
+  local w g
   for w in $(xdotool search --onlyvisible --class gremlok 2>/dev/null); do
-    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $(xdpyinfo | awk '/dimensions:/ { print $2 }')" && return 0
+    g=$(xdotool getwindowgeometry "$w" 2>/dev/null)
+    grep -q "Position: $SX,$SY " <<<"$g" && grep -q "Geometry: ${SW}x$SH" <<<"$g" && return 0
   done
   return 1
 }
@@ -60,13 +65,13 @@ shoot_enemy() {
   while [ -z "$HX" ] && [ "$(now_ms)" -lt "$end" ]; do
     import -window root "$FROZEN"
     read -r HX HY < <(convert "$before" "$FROZEN" -compose difference -composite \
-        -crop "${EW}x${EH}+$EX+$EY" +repage -threshold 1% txt:- \
+        -crop "${EW}x${EH}+$((SX + EX))+$((SY + EY))" +repage -threshold 1% txt:- \
       | awk -v w="$EW" -v h="$EH" -F'[,: ]+' '/#FFFFFF|white/ {
           d = ($1 - w / 2) ^ 2 + ($2 - h / 2) ^ 2; if (best == "" || d < best) { best = d; x = $1; y = $2 } }
           END { if (best != "") print x, y }')
   done
   [ -n "${HX:-}" ] || fail "no visible enemy pixel on the frozen desktop"
-  xdotool mousemove $((EX + HX)) $((EY + HY))
+  xdotool mousemove $((SX + EX + HX)) $((SY + EY + HY))
   wait_until 3 more_than clock started "$started" || fail "moving did not start the clock"
   xdotool click 1
   wait_until 3 more_than shot "hit [0-9]+ [0-9]+" "$hits" || { grep '^shot' "$GREMLOK_TRACE" >&2; fail "the click on a visible pixel was not a hit"; }

@@ -3,6 +3,9 @@
 # tray (fluxbox, quiet config of its own), and a PulseAudio server whose only sink is a null
 # sink. Runs the given command inside it and tears everything down afterwards, whatever the
 # command's outcome. Usage: tests/rig/rig.sh COMMAND [ARGS...]
+# Options in the environment: RIG_SCREEN (the X screen, WxHxDEPTH); RIG_MONITORS, monitors that
+# split it ("1920x1080+0+0 1920x1080+1920+0": programs and the window manager see two screens);
+# RIG_DPI (the desktop's Xft.dpi: 192 makes Qt scale by 2); RIG_WM=trayer; RIG_SOUND=0.
 set -u
 RIG=$(mktemp -d /tmp/gremlok-rig.XXXXXX)
 chmod 700 "$RIG"
@@ -24,6 +27,16 @@ read -r -t 10 n <&3
 [ -n "$n" ] || { echo "rig: Xvfb did not start" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
 export DISPLAY=:$n
 xdpyinfo >/dev/null 2>&1 || { echo "rig: Xvfb did not answer" >&2; cat "$RIG/xvfb.log" >&2; exit 1; }
+# RandR monitors, set before the window manager starts so that it sees them as heads.
+i=0
+for m in ${RIG_MONITORS:-}; do
+  w=${m%%x*} rest=${m#*x}; h=${rest%%+*} xy=${rest#*+}
+  output=none; [ $i = 0 ] && output=screen
+  xrandr --setmonitor "rig$i" "$w/$((w * 254 / 960))x$h/$((h * 254 / 960))+$xy" "$output" >/dev/null \
+    || { echo "rig: monitor $m refused" >&2; exit 1; }
+  i=$((i + 1))
+done
+[ -n "${RIG_DPI:-}" ] && echo "Xft.dpi: $RIG_DPI" | xrdb -merge
 
 if [ "${RIG_WM:-fluxbox}" = fluxbox ]; then
   pids+=("$("$(dirname "$0")/fluxbox.sh" "$RIG/fluxbox")")
