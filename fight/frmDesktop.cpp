@@ -128,9 +128,9 @@ void frmDesktop::CaptureScreen()
         return;
     }
     QScreen* screen = ScreenPointer::Screen();
-    QString refused;
-    QImage shot = platform::WaylandCapture(screen, QSize(ScreenWidth, ScreenHeight), &refused);
-    platform::Trace("capture", QStringLiteral("portal"));
+    QString refused, method;
+    QImage shot = platform::WaylandCapture(screen, QSize(ScreenWidth, ScreenHeight), &refused, &method);
+    platform::Trace("capture", method);
     // Said once per run: the player learns why the desktop does not freeze, not at every fight.
     static bool refusalTold = false;
     if (!refused.isEmpty() && !refusalTold) {

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/WaylandSession.h"
+#include "platform/WlrScreencopy.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -122,9 +123,25 @@ QImage PortalCapture(int timeoutMs, QString* reason)
     return shot;
 }
 
-QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason)
+QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason, QString* method)
 {
+    const auto tell = [method](const char* how) {
+        if (method)
+            *method = QString::fromLatin1(how);
+    };
     QString why;
+    if (qEnvironmentVariable("GREMLOK_CAPTURE") != QLatin1String("portal")) {
+        bool offered = false;
+        const QImage frame = WlrScreencopy::Capture(screen, 3000, &why, &offered);
+        if (!frame.isNull()) {
+            tell("screencopy");
+            return frame;
+        }
+        // A compositor without the protocol is the usual case (GNOME, KDE Plasma): nothing to say.
+        if (offered)
+            qCWarning(lcPlatform) << "The compositor's screencopy failed, the portal instead:" << why;
+    }
+    tell("portal");
     QImage shot = PortalCapture(15000, &why);
     if (shot.isNull() && screen) {
         // Without the portal, a program under XWayland still gets a correctly sized grab, but
@@ -132,6 +149,8 @@ QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason)
         shot = screen->grabWindow(0).toImage();
         if (IsAllBlack(shot))
             shot = QImage();
+        else
+            tell("grab");
     }
     // The portal pictures every output at once; the fight covers one screen.
     if (!shot.isNull() && screen && screen->virtualSiblings().size() > 1) {
@@ -144,6 +163,7 @@ QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason)
     qCWarning(lcPlatform) << "The desktop cannot be captured on this Wayland session:" << why;
     if (reason)
         *reason = why;
+    tell("neutral");
     return NeutralBackground(size);
 }
 

@@ -14,9 +14,11 @@ namespace platform {
 // portal is missing, refuses, or does not answer in time. The file the portal wrote is deleted.
 QImage PortalCapture(int timeoutMs, QString* reason);
 
-// The desktop on a Wayland session: the portal, else the grab the window system gives unless it
-// is all black. When neither gives the desktop, says why in *reason and returns a neutral
-// background of the given size instead.
-QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason);
+// The desktop on a Wayland session: the compositor's screencopy where it has it (the whole
+// output showing `screen`), else the portal, else the grab the window system gives unless it is
+// all black. When none gives the desktop, says why in *reason and returns a neutral background
+// of the given size instead. *method tells which way it went: "screencopy", "portal", "grab" or
+// "neutral". GREMLOK_CAPTURE=portal in the environment skips the screencopy.
+QImage WaylandCapture(QScreen* screen, const QSize& size, QString* reason, QString* method = nullptr);
 
 } // namespace platform

@@ -16,7 +16,7 @@ pkgs=(
   python3-dbus python3-gi
   xdg-utils shared-mime-info desktop-file-utils appstream man-db librsvg2-bin
   clang libclang-rt-14-dev
-  qt6-wayland
+  qt6-wayland libwayland-dev libwayland-bin
   sway waybar grim wtype wayvnc pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
   xwayland swaybg dbus-user-session util-linux systemd passwd
 )

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# A Wayland desktop without a screenshot portal: the fight runs over a plain grey background,
-# never a black one nor a stale desktop, and the player is told once per run, not at every
-# fight. Rows: the program native on Wayland (its grab is null there), and on X11 through
-# XWayland (its grab comes back all black). Skipped (77) when the Wayland rig cannot run here.
+# A Wayland desktop without a screenshot portal nor a screencopy (sway has one: it is switched
+# off with GREMLOK_CAPTURE=portal): the fight runs over a plain grey background, never a black
+# one nor a stale desktop, and the player is told once per run, not at every fight. Rows: the
+# program native on Wayland (its grab is null there), and on X11 through XWayland (its grab
+# comes back all black). Skipped (77) when the Wayland rig cannot run here.
 if [ -z "${WAYLAND_RIG_INNER:-}" ]; then
   export WAYLAND_RIG_PORTAL=0
   [ -n "${GREMLOK_SHOTS:-}" ] && export WAYLAND_RIG_OUT=$GREMLOK_SHOTS
   exec bash "$(dirname "$0")/../rig/wayland.sh" bash "$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
 fi
 . "$(dirname "$0")/wayland_lib.sh"
+export GREMLOK_CAPTURE=portal
 
 # row_fights NAME: two fights; each shows the neutral background; one notice in all.
 row_fights() {
