@@ -5,6 +5,7 @@
 #include "fight/Rounding.h"
 #include "fight/ScreenPointer.h"
 #include "fight/frmDesktop.h"
+#include "platform/PreciseTimer.h"
 #include "platform/Raster.h"
 #include "sound/SoundEffects.h"
 
@@ -160,7 +161,7 @@ void Weapon::FireMiss(DrawTarget& DestForm, int32_t x, int32_t y)
     if (!fight)
         fight = QCoreApplication::instance();
     if (fight)
-        QTimer::singleShot(HoleDelayMs, Qt::PreciseTimer, fight, &HoleTimerProc);
+        platform::PreciseTimer::singleShot(HoleDelayMs, fight, &HoleTimerProc);
 }
 
 void Weapon::DrawHole(DrawTarget& DestForm)
