@@ -14,6 +14,7 @@
 #include "sound/SoundEffects.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QDir>
 #include <QPainter>
 #include <QPalette>
@@ -111,17 +112,22 @@ bool Main()
     platform::SettingsStore& reg = *SettingsStore;
     const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
     reg.ReadString(key, QStringLiteral("Skin"), BaseSkinName, Skin);
-    LoadSkin();
-    gSound.get();
+    // The skin and the sound output are made once the icon is in the tray (the end of this
+    // routine); the two sound settings are kept for the moment the sound object is made.
     reg.ReadInt32(key, QStringLiteral("TimedFightStart"), 300, TimedFightStart);
     reg.ReadInt16(key, QStringLiteral("TimedFightLength"), 300, TimedFightLength);
     reg.ReadInt32(key, QStringLiteral("MultiplayerFightStart"), 300, MultiplayerFightStart);
     reg.ReadInt16(key, QStringLiteral("MultiplayerFightLength"), 300, MultiplayerFightLength);
     bool flag = false;
-    if (reg.ReadBool(key, QStringLiteral("Sound"), true, flag))
-        gSound->setSoundEnabled(flag);
-    if (reg.ReadBool(key, QStringLiteral("DirectSound"), true, flag))
-        gSound->setDirectSound(flag);
+    bool soundRead = false, sound = false, directSoundRead = false, directSound = false;
+    soundRead = reg.ReadBool(key, QStringLiteral("Sound"), true, sound);
+    directSoundRead = reg.ReadBool(key, QStringLiteral("DirectSound"), true, directSound);
+    gSound.setUpWhenCreated([=](SoundEffects& s) {
+        if (soundRead)
+            s.setSoundEnabled(sound);
+        if (directSoundRead)
+            s.setDirectSound(directSound);
+    });
     reg.ReadBool(key, QStringLiteral("Blood"), true, Blood);
     reg.ReadBool(key, QStringLiteral("Shadow"), false, Shadow);
     reg.ReadBool(key, QStringLiteral("CenterPointer"), true, CenterPointer);
@@ -170,6 +176,9 @@ bool Main()
     DialogOpen = false;
     MessageBoxOpen = false;
     if (!CommandLine.trimmed().isEmpty()) {
+        // A command line may install a skin, or wait in a message box while events run: the
+        // skin and the sound are there before it, as at every start before.
+        LoadSkinAndSound();
         QString commandLine = CommandLine;
         ProcessCommandLine(commandLine);
         // A failed command-line action has run Exit: the settings store and the icon are gone,
@@ -178,8 +187,7 @@ bool Main()
             return true;
     }
 
-    if (reg.ReadBool(key, QStringLiteral("QuickHelp"), true, flag) && flag)
-        ShowTipWindow();
+    const bool showTip = reg.ReadBool(key, QStringLiteral("QuickHelp"), true, flag) && flag;
     reg.CloseKey(key);
 
     // 22. The best-times table exists from the first start on.
@@ -194,7 +202,26 @@ bool Main()
         InitBestTimes();
     }
     reg.CloseKey(scores);
+
+    // The tray icon goes to the panel now, not when the event loop first waits; what a fight
+    // or the tip needs is made in the loop's first turn, while the panel takes the icon in.
+    platform::FlushWindowSystem();
+    QTimer::singleShot(0, qApp, [showTip] {
+        if (!frmMain::isLoaded() || !frmMain::instance().SysTray)
+            return;   // already gone (an exit in between)
+        LoadSkinAndSound();
+        if (showTip)
+            ShowTipWindow();
+    });
     return true;
+}
+
+void LoadSkinAndSound()
+{
+    // Once: a skin installed from the command line has loaded itself (and made the enemy).
+    if (!gEnemy)
+        LoadSkin();
+    gSound.get();
 }
 
 void ReadScreenMetrics()

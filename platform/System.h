@@ -21,6 +21,10 @@ struct ScreenMetrics {
 // Size of the primary screen in device pixels.
 ScreenMetrics ReadScreen();
 
+// Sends what the program has asked of the window system so far (a new tray icon) at once,
+// instead of when the event loop next waits.
+void FlushWindowSystem();
+
 // Opens an address (web page, mailto:) with the desktop's handler.
 bool OpenUrl(const QString& url);
 
