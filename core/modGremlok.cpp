@@ -100,6 +100,9 @@ bool Main()
     main.SysTray->setIcon(QIcon(main.IconList.ListImage(1).Picture));
     main.SysTray->setToolTip(AppTitle);
     main.SysTray->setVisible(true);
+    // To the panel now, not when the event loop first waits: the panel takes the icon in while
+    // the rest of start-up runs.
+    platform::FlushWindowSystem();
 
     // 3. and 4.
     platform::VersionFlags(IsWin2000OrLater, IsWin98OrLater);
@@ -119,9 +122,9 @@ bool Main()
     reg.ReadInt32(key, QStringLiteral("MultiplayerFightStart"), 300, MultiplayerFightStart);
     reg.ReadInt16(key, QStringLiteral("MultiplayerFightLength"), 300, MultiplayerFightLength);
     bool flag = false;
-    bool soundRead = false, sound = false, directSoundRead = false, directSound = false;
-    soundRead = reg.ReadBool(key, QStringLiteral("Sound"), true, sound);
-    directSoundRead = reg.ReadBool(key, QStringLiteral("DirectSound"), true, directSound);
+    bool sound = false, directSound = false;
+    const bool soundRead = reg.ReadBool(key, QStringLiteral("Sound"), true, sound);
+    const bool directSoundRead = reg.ReadBool(key, QStringLiteral("DirectSound"), true, directSound);
     gSound.setUpWhenCreated([=](SoundEffects& s) {
         if (soundRead)
             s.setSoundEnabled(sound);
@@ -203,9 +206,7 @@ bool Main()
     }
     reg.CloseKey(scores);
 
-    // The tray icon goes to the panel now, not when the event loop first waits; what a fight
-    // or the tip needs is made in the loop's first turn, while the panel takes the icon in.
-    platform::FlushWindowSystem();
+    // What a fight or the tip needs is made in the event loop's first turn, after the icon.
     QTimer::singleShot(0, qApp, [showTip] {
         if (!frmMain::isLoaded() || !frmMain::instance().SysTray)
             return;   // already gone (an exit in between)
