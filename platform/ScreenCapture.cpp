@@ -252,10 +252,23 @@ void Prepare(int width, int height)
     const size_t bytes = size_t(std::max(width, 1)) * size_t(std::max(height, 1)) * 4;
     if (g.data && g.size >= bytes)
         return;
+    const QRect area = QRect(0, 0, std::max(width, 1), std::max(height, 1)).intersected(g.rootRect);
     // Making the segment and faulting 8 MB in costs milliseconds: off the user-interface thread.
-    g.preparing = std::async(std::launch::async, [bytes] {
-        if (ensureSegment(bytes))
-            touchPages(g.data, g.size);
+    // One grab into it brings the pages into the X server's mapping too, which otherwise the
+    // fight's own grab would pay for.
+    g.preparing = std::async(std::launch::async, [bytes, area] {
+        if (!ensureSegment(bytes))
+            return;
+        touchPages(g.data, g.size);
+        if (area.isEmpty())
+            return;
+        xcb_generic_error_t* err = nullptr;
+        std::free(xcb_shm_get_image_reply(
+            g.conn,
+            xcb_shm_get_image(g.conn, g.root, 0, 0, uint16_t(area.width()), uint16_t(area.height()), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, g.seg, 0),
+            &err));
+        std::free(err);
     });
 }
 
