@@ -1,6 +1,7 @@
 #include "core/CommandLine.h"
 #include "core/modGremlok.h"
 #include "platform/AudioOutput.h"
+#include "platform/Memory.h"
 #include "platform/ProcessEnd.h"
 #include "platform/Trace.h"
 #include "platform/WaylandSession.h"
@@ -24,6 +25,8 @@ int main(int argc, char* argv[])
             return 0;
         }
     }
+
+    platform::TuneAllocator();
 
     // Native Wayland on a Wayland session, X11 on an X11 one, unless the user chose.
     platform::ChooseWindowSystem();

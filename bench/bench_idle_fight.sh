@@ -11,7 +11,8 @@ XDG_CONFIG_HOME=$dir/cfg XDG_RUNTIME_DIR=$dir/rt GREMLOK_TEST_DIR=$dir bash -c '
   . "$(dirname "$0")/fight_lib.sh"
   start_fight_program AnimationSpeed=1500
   sleep 2
-  echo "after start-up: RSS $(rss_kib "$GREMLOK_PID") KiB"
+  mb() { awk -v k="$1" "BEGIN { printf \"%.1f\", k / 1024 }"; }
+  echo "after start-up: RSS $(mb "$(rss_kib "$GREMLOK_PID")") MB; goal <= 30 MB"
   for i in 1 2 3; do
     fight_now >/dev/null || fail "no fight"
     sleep 0.5
@@ -21,8 +22,8 @@ XDG_CONFIG_HOME=$dir/cfg XDG_RUNTIME_DIR=$dir/rt GREMLOK_TEST_DIR=$dir bash -c '
   done
   sleep 10
   shm=$(awk "/^RssShmem/ { print \$2 }" /proc/$GREMLOK_PID/status)
-  echo "10 s after the third fight: RSS $(rss_kib "$GREMLOK_PID") KiB, of it shared memory $shm KiB"
+  echo "10 s after the third fight: RSS $(mb "$(rss_kib "$GREMLOK_PID")") MB, of it shared memory $(mb "$shm") MB; goal <= 30 MB"
   switches() { cat /proc/$GREMLOK_PID/task/*/status | awk "/ctxt_switches/ { s += \$2 } END { print s }"; }
   a=$(switches); sleep 10; b=$(switches)
-  echo "context switches in 10 idle seconds: $((b - a))"' "$here/../tests/e2e/bench_idle_fight"
+  echo "context switches in 10 idle seconds: $((b - a)); goal 0"' "$here/../tests/e2e/bench_idle_fight"
 rm -rf "$dir"

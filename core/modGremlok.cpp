@@ -16,6 +16,7 @@
 #include "sound/SoundEffects.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QDir>
 #include <QPainter>
 #include <QPalette>
@@ -101,6 +102,9 @@ bool Main()
     main.SysTray->setIcon(QIcon(main.IconList.ListImage(1).Picture));
     main.SysTray->setToolTip(AppTitle);
     main.SysTray->setVisible(true);
+    // To the panel now, not when the event loop first waits: the panel takes the icon in while
+    // the rest of start-up runs.
+    platform::FlushWindowSystem();
     NoTrayCheck::Start();
 
     // 3. and 4.
@@ -114,17 +118,22 @@ bool Main()
     platform::SettingsStore& reg = *SettingsStore;
     const int32_t key = reg.OpenKey(platform::HKEY_CURRENT_USER, SettingsKey, 0);
     reg.ReadString(key, QStringLiteral("Skin"), BaseSkinName, Skin);
-    LoadSkin();
-    gSound.get();
+    // The skin and the sound output are made once the icon is in the tray (the end of this
+    // routine); the two sound settings are kept for the moment the sound object is made.
     reg.ReadInt32(key, QStringLiteral("TimedFightStart"), 300, TimedFightStart);
     reg.ReadInt16(key, QStringLiteral("TimedFightLength"), 300, TimedFightLength);
     reg.ReadInt32(key, QStringLiteral("MultiplayerFightStart"), 300, MultiplayerFightStart);
     reg.ReadInt16(key, QStringLiteral("MultiplayerFightLength"), 300, MultiplayerFightLength);
     bool flag = false;
-    if (reg.ReadBool(key, QStringLiteral("Sound"), true, flag))
-        gSound->setSoundEnabled(flag);
-    if (reg.ReadBool(key, QStringLiteral("DirectSound"), true, flag))
-        gSound->setDirectSound(flag);
+    bool sound = false, directSound = false;
+    const bool soundRead = reg.ReadBool(key, QStringLiteral("Sound"), true, sound);
+    const bool directSoundRead = reg.ReadBool(key, QStringLiteral("DirectSound"), true, directSound);
+    gSound.setUpWhenCreated([=](SoundEffects& s) {
+        if (soundRead)
+            s.setSoundEnabled(sound);
+        if (directSoundRead)
+            s.setDirectSound(directSound);
+    });
     reg.ReadBool(key, QStringLiteral("Blood"), true, Blood);
     reg.ReadBool(key, QStringLiteral("Shadow"), false, Shadow);
     reg.ReadBool(key, QStringLiteral("CenterPointer"), true, CenterPointer);
@@ -173,6 +182,9 @@ bool Main()
     DialogOpen = false;
     MessageBoxOpen = false;
     if (!CommandLine.trimmed().isEmpty()) {
+        // A command line may install a skin, or wait in a message box while events run: the
+        // skin and the sound are there before it, as at every start before.
+        LoadSkinAndSound();
         QString commandLine = CommandLine;
         ProcessCommandLine(commandLine);
         // A failed command-line action has run Exit: the settings store and the icon are gone,
@@ -181,8 +193,7 @@ bool Main()
             return true;
     }
 
-    if (reg.ReadBool(key, QStringLiteral("QuickHelp"), true, flag) && flag)
-        ShowTipWindow();
+    const bool showTip = reg.ReadBool(key, QStringLiteral("QuickHelp"), true, flag) && flag;
     reg.CloseKey(key);
 
     // 22. The best-times table exists from the first start on.
@@ -197,7 +208,24 @@ bool Main()
         InitBestTimes();
     }
     reg.CloseKey(scores);
+
+    // What a fight or the tip needs is made in the event loop's first turn, after the icon.
+    QTimer::singleShot(0, qApp, [showTip] {
+        if (!frmMain::isLoaded() || !frmMain::instance().SysTray)
+            return;   // already gone (an exit in between)
+        LoadSkinAndSound();
+        if (showTip)
+            ShowTipWindow();
+    });
     return true;
+}
+
+void LoadSkinAndSound()
+{
+    // Once: a skin installed from the command line has loaded itself (and made the enemy).
+    if (!gEnemy)
+        LoadSkin();
+    gSound.get();
 }
 
 void ReadScreenMetrics()

@@ -82,6 +82,9 @@ bool Main();
 void ReadScreenMetrics();
 void DrawEtchedLine(QPainter& dc, int16_t x, int16_t y, int32_t width);
 void InitBestTimes();
+// The current skin (unless one is loaded already) and the sound object: start-up makes them
+// once the tray icon is up, or before a command line is handled.
+void LoadSkinAndSound();
 
 // Shared routines defined beside the subsystem that owns them.
 void LoadSkin();                                       // skins/

@@ -6,6 +6,7 @@
 #include "fight/ScaledPicture.h"
 #include "fight/ScreenPointer.h"
 #include "fight/frmDesktop.h"
+#include "platform/PreciseTimer.h"
 #include "platform/Raster.h"
 #include "sound/SoundEffects.h"
 
@@ -186,7 +187,7 @@ void Weapon::FireMiss(DrawTarget& DestForm, int32_t x, int32_t y)
     if (!fight)
         fight = QCoreApplication::instance();
     if (fight)
-        QTimer::singleShot(HoleDelayMs, Qt::PreciseTimer, fight, &HoleTimerProc);
+        platform::PreciseTimer::singleShot(HoleDelayMs, fight, &HoleTimerProc);
 }
 
 void Weapon::DrawHole(DrawTarget& DestForm)

@@ -1,6 +1,7 @@
 // The end of a fight: giving the desktop back, the kill time, the next automatic fight; and
 // the two timers of the window (idle close, melting screen).
 #include "fight/frmDesktop.h"
+#include "fight/FightMemory.h"
 
 #include "core/modGremlok.h"
 #include "fight/BestTimes.h"
@@ -122,6 +123,7 @@ void frmDesktop::Unload()
     // Hiding the window makes the window system repaint whatever lay beneath it.
     hide();
     platform::Trace("fight", QStringLiteral("closed"));
+    FightMemory::ReleaseWhenIdle();
     // Destroyed once the handler that called us has returned.
     QTimer::singleShot(0, qApp, [] {
         if (frmDesktop* f = frmDesktop::existing(); f && f->m_unloading)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <functional>
 
 class QSocketNotifier;
 class QTimer;
@@ -20,6 +21,10 @@ public:
 
     // (Re)starts the countdown from now: timeouts every `ms` milliseconds (ms > 0).
     void start(int ms);
+    // One timeout `ms` milliseconds from now, then stopped; the timer deletes itself after it
+    // has fired or when `owner` goes (the settle delay of a bullet hole).
+    static void singleShot(int ms, QObject* owner, std::function<void()> handler);
+    void setSingleShot(bool on) { m_singleShot = on; }
     void stop();
     bool isActive() const { return m_active; }
 
@@ -29,11 +34,13 @@ signals:
 
 private:
     void fdReadable();
+    void setActive(bool on);
 
     int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_fallback = nullptr;
     bool m_active = false;
+    bool m_singleShot = false;
 };
 
 } // namespace platform

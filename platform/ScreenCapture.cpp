@@ -13,16 +13,19 @@
 #include <X11/Xlib.h>
 
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <future>
 
 namespace platform::ScreenCapture {
 
 namespace {
 
-// The shared buffer and what it was set up for. It is never freed while the program runs: the
-// next fight needs it again, and the system drops it when the program ends. The grab goes over
+// The shared buffer and what it was set up for. It is kept from fight to fight while fights
+// come, and given back (Release) once the program has been idle a while. The grab goes over
 // a connection of its own: waiting for the reply on Qt's connection would also wait for Qt's
 // event reader thread to hand it over, which costs milliseconds on a busy machine.
 struct Shared {
@@ -35,11 +38,26 @@ struct Shared {
     uchar* data = nullptr;
     size_t size = 0;
     bool inUse = false;                 // an image still wraps the buffer
+    std::future<void> preparing;        // Prepare's worker; everything else waits for it
 };
 Shared g;
 QString gLast;
 
 void bufferReleased(void*) { g.inUse = false; }
+
+void waitPrepared()
+{
+    if (g.preparing.valid())
+        g.preparing.get();
+}
+
+// Writes one byte of every page, so that the grab finds them allocated and mapped.
+void touchPages(uchar* data, size_t size)
+{
+    const size_t page = size_t(sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096);
+    for (size_t at = 0; at < size; at += page)
+        static_cast<volatile uchar*>(data)[at] = 0;
+}
 
 // True when the root window's pixels are 32-bit little-endian 0x..RRGGBB, the layout of
 // QImage::Format_RGB32, so the server's image needs no conversion.
@@ -144,10 +162,16 @@ bool ensureSegment(size_t size)
     return true;
 }
 
+// Only where Qt itself runs on X11: an X server of a Wayland session shows no desktop.
+QNativeInterface::QX11Application* x11App()
+{
+    return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
 QImage grabShared(const QRect& area)
 {
-    // Only where Qt itself runs on X11: an X server of a Wayland session shows no desktop.
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    auto* x11 = x11App();
+    waitPrepared();
     if (!x11 || g.inUse || !setUp(x11))
         return QImage();
     xcb_connection_t* conn = g.conn;
@@ -222,6 +246,46 @@ QImage Grab(const QRect& area)
         if (DeviceGeometry(s).contains(wanted.topLeft()))
             screen = s;
     return grabCopy(screen ? screen : QGuiApplication::primaryScreen(), wanted);
+}
+
+void Prepare(int width, int height)
+{
+    auto* x11 = x11App();
+    waitPrepared();
+    if (!x11 || g.inUse || !setUp(x11))
+        return;
+    const size_t bytes = size_t(std::max(width, 1)) * size_t(std::max(height, 1)) * 4;
+    if (g.data && g.size >= bytes)
+        return;
+    const QRect area = QRect(0, 0, std::max(width, 1), std::max(height, 1)).intersected(g.rootRect);
+    // Making the segment and faulting 8 MB in costs milliseconds: off the user-interface thread.
+    // One grab into it brings the pages into the X server's mapping too, which otherwise the
+    // fight's own grab would pay for.
+    g.preparing = std::async(std::launch::async, [bytes, area] {
+        if (!ensureSegment(bytes))
+            return;
+        touchPages(g.data, g.size);
+        if (area.isEmpty())
+            return;
+        xcb_generic_error_t* err = nullptr;
+        std::free(xcb_shm_get_image_reply(
+            g.conn,
+            xcb_shm_get_image(g.conn, g.root, 0, 0, uint16_t(area.width()), uint16_t(area.height()), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, g.seg, 0),
+            &err));
+        std::free(err);
+    });
+}
+
+bool Release()
+{
+    waitPrepared();
+    if (!g.data || g.inUse)
+        return false;
+    dropSegment();
+    // The detach must reach the server now: it holds the memory as long as it has it attached.
+    xcb_flush(g.conn);
+    return true;
 }
 
 QString LastMethod()

@@ -16,6 +16,15 @@ namespace platform::ScreenCapture {
 // place; the buffer is reused once every copy of the image is gone.
 QImage Grab(const QRect& area);
 
+// Gets the shared buffer ready for a grab of width x height device pixels (made, attached and
+// its pages brought in) on a worker thread, where a fight is announced ahead; the next Grab
+// waits for it. Nothing happens where the shared grab is not used.
+void Prepare(int width, int height);
+
+// Gives the shared buffer back to the system when no image uses it (an idle program should not
+// hold a screenful of memory); the next Grab or Prepare makes it again. True if one was freed.
+bool Release();
+
 // How the last Grab was made: "shm", "copy" (the ordinary grab) or "" before the first one.
 QString LastMethod();
 

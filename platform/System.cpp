@@ -7,6 +7,9 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -67,6 +70,13 @@ void VersionFlags(bool& isWin2000OrLater, bool& isWin98OrLater)
     isWin2000OrLater = QSystemTrayIcon::supportsMessages() && qEnvironmentVariable("GREMLOK_BALLOONS") != QLatin1String("0");
     // Constant-alpha blending is done by the program itself, so it is always there.
     isWin98OrLater = true;
+}
+
+void FlushWindowSystem()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->connection())
+        xcb_flush(x11->connection());
 }
 
 ScreenMetrics ReadScreen(const QScreen* screen)

@@ -28,6 +28,10 @@ ScreenMetrics ReadScreen(const QScreen* screen = nullptr);
 // window). Qt keeps a screen's top-left corner as it is and scales only its size.
 QRect DeviceGeometry(const QScreen* screen);
 
+// Sends what the program has asked of the window system so far (a new tray icon) at once,
+// instead of when the event loop next waits.
+void FlushWindowSystem();
+
 // Opens an address (web page, mailto:) with the desktop's handler.
 bool OpenUrl(const QString& url);
 

@@ -1,6 +1,7 @@
 #include "shell/TimedFight.h"
 
 #include "core/modGremlok.h"
+#include "fight/FightMemory.h"
 #include "fight/FightRecorder.h"
 #include "fight/frmDesktop.h"
 #include "platform/Trace.h"
@@ -10,6 +11,7 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <limits>
 
@@ -27,6 +29,20 @@ QTimer* fightTimer()
         timer->setSingleShot(true);
         timer->setTimerType(Qt::CoarseTimer);
         QObject::connect(timer, &QTimer::timeout, [] { FightTimerProc(); });
+        QObject::connect(timer, &QObject::destroyed, [] { timer = nullptr; });
+    }
+    return timer;
+}
+
+// Fires a moment before the fight timer, so that the fight finds its capture buffer ready.
+constexpr int kWarmUpMs = 1000;
+QTimer* warmUpTimer()
+{
+    static QTimer* timer = nullptr;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, [] { FightMemory::PrepareCapture(); });
         QObject::connect(timer, &QObject::destroyed, [] { timer = nullptr; });
     }
     return timer;
@@ -74,6 +90,7 @@ void ScheduleFight(int32_t start, int16_t length)
     // A pending fight is replaced, never doubled.
     StopFightTimer();
     fightTimer()->start(delay);
+    warmUpTimer()->start(std::max(0, delay - kWarmUpMs));
     platform::Trace("fighttimer", QStringLiteral("armed %1").arg(delay));
     FightTimerId = ++nextTimerId > 0 ? nextTimerId : (nextTimerId = 1);
 }
@@ -84,6 +101,8 @@ void StopFightTimer()
         t->stop();
         platform::Trace("fighttimer", "stopped");
     }
+    if (QTimer* w = warmUpTimer(); w->isActive())
+        w->stop();
     FightTimerId = 0;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include "core/modGremlok.h"
+#include "fight/FightMemory.h"
 #include "fight/frmDesktop.h"
 #include "platform/Trace.h"
 #include "platform/Winsock.h"
@@ -74,6 +75,8 @@ void frmMain::SysTray_MouseUp(int Button)
     // Windows needs the hidden window brought to the front and a message posted to it so that
     // the menu closes when clicked away from; Qt's popup grab already does that here.
     if (Button == 1) {
+        // A menu or a double click follows, either of which may start a fight.
+        FightMemory::PrepareCapture();
         tmrSysTrayLeftButton->setEnabled(true);
     } else if (Button == 2) {
         // Opened once the icon's own mouse event is over: a choice in this menu (Exit) takes

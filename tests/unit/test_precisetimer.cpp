@@ -80,6 +80,29 @@ private slots:
         QCOMPARE(ticks, 1);
         QVERIFY(!stopping.isActive());
     }
+
+    void aSingleShotFiresOnceAndGoesWithItsOwner()
+    {
+        // The settle delay of a bullet hole: once, never early, and never for a fight window
+        // that has closed in the meantime.
+        QObject owner;
+        QElapsedTimer clock;
+        std::vector<qint64> at;
+        clock.start();
+        platform::PreciseTimer::singleShot(15, &owner, [&] { at.push_back(clock.nsecsElapsed()); });
+        QTRY_VERIFY_WITH_TIMEOUT(!at.empty(), 10000);
+        QVERIFY2(at[0] >= 15'000'000, qPrintable(QString::number(at[0])));
+        QTest::qWait(60);
+        QCOMPARE(at.size(), size_t(1));
+        QTRY_VERIFY(owner.findChildren<platform::PreciseTimer*>().isEmpty());
+
+        int late = 0;
+        auto* closing = new QObject;
+        platform::PreciseTimer::singleShot(5, closing, [&] { ++late; });
+        delete closing;
+        QTest::qWait(40);
+        QCOMPARE(late, 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPreciseTimer)
