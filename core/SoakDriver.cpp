@@ -3,6 +3,7 @@
 #include "core/modGremlok.h"
 #include "dialogs/frmBestTimes.h"
 #include "fight/Enemy.h"
+#include "fight/FightRecorder.h"
 #include "fight/frmDesktop.h"
 #include "platform/ProcessUsage.h"
 #include "platform/Trace.h"
@@ -175,15 +176,17 @@ private:
         }
     }
 
-    // The fight has an outcome once its animation is over: the enemy has died, or has shot.
+    // The fight has an outcome once its animation is over (the enemy has died, or has shot):
+    // the one the program records, which in a linked fight is the duel's, not only our kill's.
     bool Outcome()
     {
         const frmMain& m = frmMain::instance();
-        if (!gEnemy->Alive && !m.tmrAnimDie->Enabled())
-            m_outcome = QStringLiteral("won");
-        else if (!PlayerAlive && !m.tmrAnimAttack->Enabled())
-            m_outcome = QStringLiteral("lost");
-        return !m_outcome.isEmpty();
+        if (!((!gEnemy->Alive && !m.tmrAnimDie->Enabled()) || (!PlayerAlive && !m.tmrAnimAttack->Enabled())))
+            return false;
+        const FightEntry e = CurrentFightOutcome(-1);
+        const bool won = e.Peer != PeerResult::None ? e.Peer == PeerResult::Won : e.Result == FightResult::Kill;
+        m_outcome = won ? QStringLiteral("won") : QStringLiteral("lost");
+        return true;
     }
 
     void FightOver()
