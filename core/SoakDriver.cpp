@@ -181,7 +181,8 @@ private:
     bool Outcome()
     {
         const frmMain& m = frmMain::instance();
-        if (!((!gEnemy->Alive && !m.tmrAnimDie->Enabled()) || (!PlayerAlive && !m.tmrAnimAttack->Enabled())))
+        // (After kills that crossed, the player counts as dead while the enemy still dies.)
+        if (m.tmrAnimDie->Enabled() || m.tmrAnimAttack->Enabled() || (gEnemy->Alive && PlayerAlive))
             return false;
         const FightEntry e = CurrentFightOutcome(-1);
         const bool won = e.Peer != PeerResult::None ? e.Peer == PeerResult::Won : e.Result == FightResult::Kill;
