@@ -91,7 +91,8 @@ desync=$(awk '!(($1 == "won" && $2 == "lost") || ($1 == "lost" && $2 == "won"))'
 a_won=$(awk '$1 == "won"' "$E2E_DIR/pairs" | wc -l)
 b_won=$(awk '$2 == "won"' "$E2E_DIR/pairs" | wc -l)
 stuck=$(( $(grep -oP "^soak\tdone $CYCLES stuck \K[0-9]+" "$TA") + $(grep -oP "^soak\tdone $CYCLES stuck \K[0-9]+" "$TB") ))
-echo "linked cycles: $CYCLES in ${secs}s; A won $a_won, B won $b_won; desyncs: $desync; stuck: $stuck"
+crossed=$(( $(grep -c "^link	lost (kills crossed)" "$TA") + $(grep -c "^link	lost (kills crossed)" "$TB") ))
+echo "linked cycles: $CYCLES in ${secs}s; A won $a_won, B won $b_won; kills that crossed: $crossed; desyncs: $desync; stuck: $stuck"
 if [ "$desync" -gt 0 ]; then
   awk '!(($1 == "won" && $2 == "lost") || ($1 == "lost" && $2 == "won")) { print "fight " NR ": A " $1 ", B " $2 }' \
     "$E2E_DIR/pairs" | head -5 >&2
