@@ -1,5 +1,6 @@
 #include "core/CommandLine.h"
 #include "core/modGremlok.h"
+#include "core/SoakDriver.h"
 #include "platform/AudioOutput.h"
 #include "platform/Memory.h"
 #include "platform/ProcessEnd.h"
@@ -56,6 +57,7 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "Gremlok: no running copy answered; the command line was not handled.\n");
         return modGremlok::ExitStatus;
     }
+    modGremlok::StartSoakIfAsked();
     platform::EventLoopStarting();
     const int loopStatus = app.exec();
     platform::EventLoopEnded();

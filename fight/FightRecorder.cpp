@@ -60,8 +60,9 @@ FightEntry CurrentFightOutcome(float killTime)
     f.Shots = gWeapon ? gWeapon->BulletsFired() : 0;
     if (f.Origin == FightOrigin::Linked || isLinked) {
         f.Opponent = !pendingOpponent.isEmpty() ? pendingOpponent : OpponentNickname;
-        // The first to kill wins; the loser's enemy strikes at once.
-        f.Peer = f.Result == FightResult::Kill ? PeerResult::Won
+        // The first to kill wins; the loser's enemy strikes at once. A kill that crossed the
+        // peer's and yielded to it (the player is no longer alive) is a loss.
+        f.Peer = f.Result == FightResult::Kill ? (PlayerAlive ? PeerResult::Won : PeerResult::Lost)
                : f.Result == FightResult::Lost ? PeerResult::Lost : PeerResult::None;
     }
     return f;

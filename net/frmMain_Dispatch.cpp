@@ -48,6 +48,12 @@ void frmMain::DispatchPeerMessage(const QString& message)
             tmrAnimAttack->setInterval(1);
             tmrAnimAttack->setEnabled(true);
             platform::Trace("link", QStringLiteral("lost"));
+        } else if (FightInProgress && !IsInitiator) {
+            // Both killed before hearing of the other's kill: the two "IWon" crossed. Both
+            // sides see the same crossing, so one rule settles it on both: the connecting
+            // side's kill stands, ours yields. Otherwise both would count the fight as won.
+            PlayerAlive = false;
+            platform::Trace("link", QStringLiteral("lost (kills crossed)"));
         }
         break;
     case K::StartOK:

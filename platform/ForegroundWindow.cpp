@@ -55,7 +55,9 @@ QByteArray property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_at
 QVector<xcb_window_t> windows(const QByteArray& data)
 {
     QVector<xcb_window_t> out(int(data.size() / 4));
-    std::memcpy(out.data(), data.constData(), size_t(out.size()) * 4);
+    // An empty vector has no storage: memcpy may not be given its null pointer, even for 0 bytes.
+    if (!out.isEmpty())
+        std::memcpy(out.data(), data.constData(), size_t(out.size()) * 4);
     return out;
 }
 

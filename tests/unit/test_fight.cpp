@@ -2,6 +2,7 @@
 // rules against the on-screen pixels, both ends of the attack, and closing the fight.
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
+#include "fight/FightRecorder.h"
 #include "fight/ScreenPointer.h"
 #include "fight/Weapon.h"
 #include "fight/frmDesktop.h"
@@ -78,6 +79,8 @@ private slots:
         frmMain& m = frmMain::instance();
         m.tmrAnimDie->setEnabled(false);
         SlowestBestTime = -1;   // a kill left over must not stop at the name prompt
+        IsInitiator = false;
+        m.mnuDisconnect->setVisible(false);
         if (frmDesktop* f = frmDesktop::existing())
             f->EndFight();
         QTRY_VERIFY(!frmDesktop::isLoaded());
@@ -214,6 +217,36 @@ private slots:
         clickAt(next, 600, 500);
         QTRY_COMPARE(int(gWeapon->HolesSettled()), 1);
         QVERIFY(gWeapon->Slot(6).Patch.isNull());
+    }
+
+    // A linked fight has one winner on both sides, also when both kill before either hears
+    // of the other's kill: the two "IWon" cross, and the connecting side's kill stands.
+    void thePeersKillDecidesTheLinkedFight_data()
+    {
+        QTest::addColumn<bool>("initiator");
+        QTest::addColumn<bool>("killedFirst");
+        QTest::addColumn<int>("peer");
+        QTest::newRow("peer first") << false << false << int(PeerResult::Lost);
+        QTest::newRow("crossed, listening side") << false << true << int(PeerResult::Lost);
+        QTest::newRow("crossed, connecting side") << true << true << int(PeerResult::Won);
+    }
+    void thePeersKillDecidesTheLinkedFight()
+    {
+        QFETCH(bool, initiator);
+        QFETCH(bool, killedFirst);
+        QFETCH(int, peer);
+        frmMain& m = frmMain::instance();
+        m.mnuDisconnect->setVisible(true);
+        IsInitiator = initiator;
+        frmDesktop& f = startFight();
+        if (killedFirst) {
+            clickAt(f, kEX + 15, kEY + 15);
+            QVERIFY(!gEnemy->Alive);
+        }
+        m.DispatchPeerMessage(QStringLiteral("IWon"));
+        QCOMPARE(int(CurrentFightOutcome(-1).Peer), peer);
+        // Only a live enemy strikes.
+        QCOMPARE(m.tmrAnimAttack->Enabled(), !killedFirst);
     }
 
     void theEnemyFiresAtFrameNMinusOneAndKillsAtN()
