@@ -1,7 +1,6 @@
 #include "core/CommandLine.h"
 #include "core/modGremlok.h"
 #include "core/SoakDriver.h"
-#include "platform/AudioOutput.h"
 #include "platform/Memory.h"
 #include "platform/ProcessEnd.h"
 #include "platform/Trace.h"
@@ -62,11 +61,11 @@ int main(int argc, char* argv[])
     const int loopStatus = app.exec();
     platform::EventLoopEnded();
     const int status = loopStatus != 0 ? loopStatus : modGremlok::ExitStatus;
-    // Everything is saved by now (settings are written as they change); do not let a sound
-    // server that never answers hold the process for the library's own clean-up.
-    if (platform::AudioOutput::ThreadLeftBehind()) {
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
-    return status;
+    // Everything is saved by now (settings are written as they change, each fight is its own
+    // committed transaction). The libraries' exit-time clean-up is skipped: Qt Multimedia's
+    // sound engine tears its server connection down while its own thread still uses it, which
+    // crashed the process now and then at the very end, and a sound server that never answers
+    // would hold the process there as well.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -22,7 +22,11 @@ Connection g;
 
 bool PointerDevicePosition(QPoint& position)
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // Only where the windows are X11 windows: the offscreen platform may hold an X display of
+    // its own, whose pointer has nothing to do with ours.
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11)
         return false;
     if (!g.tried) {
