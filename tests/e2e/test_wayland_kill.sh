@@ -58,15 +58,13 @@ until swaymsg -t get_tree | grep -q '"name": "Congratulations"'; do
   [ "$(now_ms)" -lt "$end" ] || fail "no name prompt on the desktop"
   sleep 0.1
 done
-sleep 0.3
-grim "$SHOTS/wayland_name_prompt.png"
+grab_settled "$SHOTS/wayland_name_prompt.png"
 wtype -s 150 -M ctrl a -m ctrl
 wtype -s 150 Tester
 wtype -s 150 -k Return
 wait_trace besttime "Tester	$T" 5 || fail "the name was not taken"
 wait_trace besttimes_row "1	Tester	$T ms" 5 || fail "the Best Times dialog does not list the new time first"
-sleep 0.3
-grim "$SHOTS/wayland_best_times.png"
+grab_settled "$SHOTS/wayland_best_times.png"
 wtype -s 150 -k Return
 wait_trace fight closed 10 || fail "the fight window did not close"
 [ "$(ini_value Scores Name1)" = Tester ] || fail "the table holds $(ini_value Scores Name1) first"

@@ -73,6 +73,19 @@ grab_desktop() {
   fail "the panel never showed the icon"
 }
 
+# grab_settled FILE: grim's picture once two grabs in a row agree (a window just shown has
+# finished painting).
+grab_settled() {
+  local end=$(( $(now_ms) + 5000 )) prev="" sum
+  while [ "$(now_ms)" -lt "$end" ]; do
+    grim "$1" || fail "grim could not grab the desktop"
+    sum=$(md5sum <"$1")
+    [ "$sum" = "$prev" ] && return 0
+    prev=$sum
+  done
+  fail "the desktop never settled"
+}
+
 # wait_frozen BEFORE SHOT: waits until the screen (grabbed into SHOT) is BEFORE outside the
 # enemy's box (widened by a few pixels for its edge); diff holds the last count of differing pixels.
 wait_frozen() {
