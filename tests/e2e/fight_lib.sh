@@ -53,6 +53,27 @@ fight_window_up() {
 }
 
 # pixel FILE X Y: "r g b" of one pixel.
+# frozen_matches REF SHOT [IMPORT_OPTION...]: grabs the screen into SHOT until, outside the
+# enemy's box (blacked out in both), it matches REF pixel for pixel once the fight is painted
+# (the box differs from REF then); diff holds the last count of differing pixels.
+frozen_matches() {
+  local ref=$1 shot=$2 inside box="rectangle $EX,$EY $((EX + EW - 1)),$((EY + EH - 1))"
+  shift 2
+  convert "$ref" -fill black -draw "$box" "$E2E_DIR/ref_masked.png"
+  diff=""
+  for _ in $(seq 15); do
+    import -window root "$@" "$shot"
+    inside=$(compare -metric AE -extract "${EW}x$EH+$EX+$EY" "$ref" "$shot" null: 2>&1)
+    if [ "${inside%% *}" != 0 ]; then
+      convert "$shot" -fill black -draw "$box" "$E2E_DIR/fight_masked.png"
+      diff=$(compare -metric AE "$E2E_DIR/ref_masked.png" "$E2E_DIR/fight_masked.png" null: 2>&1)
+      [ "$diff" = 0 ] && return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
 pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*r+.5)] %[fx:int(255*g+.5)] %[fx:int(255*b+.5)]' info:; }
 
 # Aims at the enemy's visible pixel nearest the middle of its frame (it differs from the

@@ -36,20 +36,7 @@ xsetroot -solid '#000000'
 
 # Everything but the enemy's box, blacked out in both pictures, must match exactly once the
 # fight is painted (the enemy's box differs from the reference then).
-box="rectangle $EX,$EY $((EX + EW - 1)),$((EY + EH - 1))"
-convert "$E2E_DIR/ref.png" -fill black -draw "$box" "$E2E_DIR/ref_masked.png"
-diff=""
-for _ in $(seq 15); do
-  import -window root "$SHOTS/fight_capture.png"
-  inside=$(compare -metric AE -extract "${EW}x$EH+$EX+$EY" "$E2E_DIR/ref.png" "$SHOTS/fight_capture.png" null: 2>&1)
-  if [ "${inside%% *}" != 0 ]; then
-    convert "$SHOTS/fight_capture.png" -fill black -draw "$box" "$E2E_DIR/fight_masked.png"
-    diff=$(compare -metric AE "$E2E_DIR/ref_masked.png" "$E2E_DIR/fight_masked.png" null: 2>&1)
-    [ "$diff" = 0 ] && break
-  fi
-  sleep 0.05
-done
-[ "$diff" = 0 ] || fail "the frozen desktop differs from the screen in ${diff:-every shot} pixels"
+frozen_matches "$E2E_DIR/ref.png" "$SHOTS/fight_capture.png" || fail "the frozen desktop differs from the screen in ${diff:-every shot} pixels"
 
 closed=$(count fight closed)
 xdotool key Escape

@@ -39,20 +39,7 @@ fight_now || fail "no fight from the left menu"
 grep -q '^capture	shm$' "$GREMLOK_TRACE" || fail "the capture did not go through shared memory"
 
 # Pixel for pixel outside the enemy's box; inside it, the enemy at twice its size.
-box="rectangle $EX,$EY $((EX + EW - 1)),$((EY + EH - 1))"
-convert "$E2E_DIR/ref.png" -fill black -draw "$box" "$E2E_DIR/ref_masked.png"
-diff=""
-for _ in $(seq 15); do
-  import -window root "$SHOTS/fight_hidpi_full.png"
-  inside=$(compare -metric AE -extract "${EW}x$EH+$EX+$EY" "$E2E_DIR/ref.png" "$SHOTS/fight_hidpi_full.png" null: 2>&1)
-  if [ "${inside%% *}" != 0 ]; then
-    convert "$SHOTS/fight_hidpi_full.png" -fill black -draw "$box" "$E2E_DIR/fight_masked.png"
-    diff=$(compare -metric AE "$E2E_DIR/ref_masked.png" "$E2E_DIR/fight_masked.png" null: 2>&1)
-    [ "$diff" = 0 ] && break
-  fi
-  sleep 0.05
-done
-[ "$diff" = 0 ] || fail "the frozen desktop differs from the screen in ${diff:-every shot} pixels"
+frozen_matches "$E2E_DIR/ref.png" "$SHOTS/fight_hidpi_full.png" || fail "the frozen desktop differs from the screen in ${diff:-every shot} pixels"
 read -r w2 h2 < <(convert "$E2E_DIR/ref.png" "$SHOTS/fight_hidpi_full.png" -compose difference -composite \
   -crop "${EW}x$EH+$EX+$EY" +repage -threshold 0 -trim -format '%w %h' info:)
 note "frame 1 drawn ${w2}x$h2 device pixels in a ${EW}x$EH frame"

@@ -40,20 +40,7 @@ pointer=$(xdotool getmouselocation | awk '{ sub("x:", "", $1); sub("y:", "", $2)
 kill "${GREMLOK_PIDS[-1]}"
 
 # The second screen, the enemy's box blacked out, as the reference showed it.
-box="rectangle $EX,$EY $((EX + EW - 1)),$((EY + EH - 1))"
-convert "$E2E_DIR/ref.png" -fill black -draw "$box" "$E2E_DIR/ref_masked.png"
-diff=""
-for _ in $(seq 15); do
-  import -window root -crop 1920x1080+1920+0 +repage "$SHOTS/fight_screen2.png"
-  inside=$(compare -metric AE -extract "${EW}x$EH+$EX+$EY" "$E2E_DIR/ref.png" "$SHOTS/fight_screen2.png" null: 2>&1)
-  if [ "${inside%% *}" != 0 ]; then
-    convert "$SHOTS/fight_screen2.png" -fill black -draw "$box" "$E2E_DIR/fight_masked.png"
-    diff=$(compare -metric AE "$E2E_DIR/ref_masked.png" "$E2E_DIR/fight_masked.png" null: 2>&1)
-    [ "$diff" = 0 ] && break
-  fi
-  sleep 0.05
-done
-[ "$diff" = 0 ] || fail "the frozen second screen differs from the screen in ${diff:-every shot} pixels"
+frozen_matches "$E2E_DIR/ref.png" "$SHOTS/fight_screen2.png" -crop 1920x1080+1920+0 +repage || fail "the frozen second screen differs from the screen in ${diff:-every shot} pixels"
 # Both screens, for the record (the fight window covers only the second).
 import -window root "$SHOTS/fight_screens.png"
 
