@@ -53,6 +53,21 @@ fight_window_up() {
 }
 
 # pixel FILE X Y: "r g b" of one pixel.
+# screen_settled FILE [IMPORT_OPTION...]: grabs the screen into FILE until two grabs in a row
+# agree (whatever was just drawn has been painted).
+screen_settled() {
+  local file=$1 prev="" sum
+  shift
+  for _ in $(seq 40); do
+    import -window root "$@" "$file"
+    sum=$(md5sum <"$file")
+    [ "$sum" = "$prev" ] && return 0
+    prev=$sum
+    sleep 0.1
+  done
+  return 1
+}
+
 # frozen_matches REF SHOT [IMPORT_OPTION...]: grabs the screen into SHOT until, outside the
 # enemy's box (blacked out in both), it matches REF pixel for pixel once the fight is painted
 # (the box differs from REF then); diff holds the last count of differing pixels.

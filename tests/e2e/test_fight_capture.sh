@@ -17,15 +17,7 @@ GREMLOK_PIDS+=("$!")
 # The panel's clock must not turn over between the reference and the capture.
 [ "$(date +%S)" -ge 50 ] && sleep $((61 - 10#$(date +%S)))
 # The reference: the screen once it stops changing.
-prev=""
-for _ in $(seq 40); do
-  import -window root "$E2E_DIR/ref.png"
-  sum=$(md5sum <"$E2E_DIR/ref.png")
-  [ "$sum" = "$prev" ] && break
-  prev=$sum
-  sleep 0.1
-done
-[ "$sum" = "$prev" ] || fail "the desktop never settled"
+screen_settled "$E2E_DIR/ref.png" || fail "the desktop never settled"
 
 fight_now || fail "no fight from the left menu"
 [ "$(grep '^capture	' "$GREMLOK_TRACE" | tail -1)" = "capture	shm" ] \

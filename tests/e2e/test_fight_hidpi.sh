@@ -24,15 +24,7 @@ convert -size 3840x2160 xc: -sparse-color bilinear '0,0 #ff2000 3839,0 #00ff40 0
   "$E2E_DIR/desk.png"
 display -window root "$E2E_DIR/desk.png"
 [ "$(date +%S)" -ge 40 ] && sleep $((61 - 10#$(date +%S)))
-prev=""
-for _ in $(seq 40); do
-  import -window root "$E2E_DIR/ref.png"
-  sum=$(md5sum <"$E2E_DIR/ref.png")
-  [ "$sum" = "$prev" ] && break
-  prev=$sum
-  sleep 0.1
-done
-[ "$sum" = "$prev" ] || fail "the desktop never settled"
+screen_settled "$E2E_DIR/ref.png" || fail "the desktop never settled"
 
 fight_now || fail "no fight from the left menu"
 [ "$SX $SY $SW $SH $SCALE" = "0 0 3840 2160 2" ] || fail "the fight covers $SX,$SY ${SW}x$SH at scale $SCALE"

@@ -19,15 +19,7 @@ xmessage -geometry +2100+120 -title Witness "Second screen: 0123456789 ABC abc" 
 GREMLOK_PIDS+=("$!")
 wait_window Witness 5 || fail "the witness window did not appear"
 [ "$(date +%S)" -ge 40 ] && sleep $((61 - 10#$(date +%S)))
-prev=""
-for _ in $(seq 40); do
-  import -window root -crop 1920x1080+1920+0 +repage "$E2E_DIR/ref.png"
-  sum=$(md5sum <"$E2E_DIR/ref.png")
-  [ "$sum" = "$prev" ] && break
-  prev=$sum
-  sleep 0.1
-done
-[ "$sum" = "$prev" ] || fail "the second screen never settled"
+screen_settled "$E2E_DIR/ref.png" -crop 1920x1080+1920+0 +repage || fail "the second screen never settled"
 import -window root "$E2E_DIR/before.png"
 
 FIGHT_POINTER="2500 300" fight_now || fail "no fight from the left menu"
