@@ -1,5 +1,6 @@
 #include "dialogs/frmAbout.h"
 
+#include "core/PictureReader.h"
 #include "core/ProductInfo.h"
 #include "core/modGremlok.h"
 #include "dialogs/DialogFights.h"
@@ -49,7 +50,7 @@ frmAbout::frmAbout()
     setObjectName(QStringLiteral("frmAbout"));
 
     imgIcon = new QLabel(this);
-    imgIcon->setPixmap(QPixmap(QStringLiteral(":/icons/tray1.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    imgIcon->setPixmap(modGremlok::LoadPicture(QStringLiteral(":/icons/tray1.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     imgIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     lblTitle = new QLabel(this);
     QFont big = lblTitle->font();

@@ -1,5 +1,6 @@
 #include "dialogs/frmNoTray.h"
 
+#include "core/PictureReader.h"
 #include "core/modGremlok.h"
 #include "dialogs/DialogFights.h"
 #include "platform/Trace.h"
@@ -21,7 +22,7 @@ frmNoTray::frmNoTray()
     setObjectName(QStringLiteral("frmNoTray"));
 
     imgIcon = new QLabel(this);
-    imgIcon->setPixmap(QPixmap(QStringLiteral(":/icons/tray1.png")));
+    imgIcon->setPixmap(modGremlok::LoadPicture(QStringLiteral(":/icons/tray1.png")));
     imgIcon->setFixedSize(32, 32);
     lblInfo = new QLabel(QStringLiteral(
         "Gremlok is running, but this desktop has no notification area (system tray) to show its "

@@ -1,5 +1,6 @@
 #include "dialogs/frmTip.h"
 
+#include "core/PictureReader.h"
 #include "core/Settings.h"
 #include "core/modGremlok.h"
 #include "platform/SettingsStore.h"
@@ -79,7 +80,7 @@ QPixmap frmTip::NotificationAreaPicture(qreal dpr)
     p.setBrush(QColor(0xb8, 0xc4, 0xd2));
     p.drawEllipse(QRectF(10, 10, 14, 14));
     p.drawRoundedRect(QRectF(32, 10, 14, 14), 2, 2);
-    const QPixmap icon = QPixmap(QStringLiteral(":/icons/tray1.png"));
+    const QPixmap icon = modGremlok::LoadPicture(QStringLiteral(":/icons/tray1.png"));
     const QRectF ours(56, 5, 24, 24);
     p.setPen(QPen(QColor(0xff, 0xd0, 0x40), 2));
     p.setBrush(Qt::NoBrush);

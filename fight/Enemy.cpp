@@ -1,11 +1,11 @@
 #include "fight/Enemy.h"
 
+#include "core/PictureReader.h"
 #include "core/modGremlok.h"
 #include "core/Logging.h"
 #include "fight/ScaledPicture.h"
 #include "platform/Raster.h"
 
-#include <QImageReader>
 #include <algorithm>
 #include <cmath>
 
@@ -97,11 +97,11 @@ bool Enemy::LoadSprites(const QString& FileName, uint8_t NumAttack, uint8_t NumD
     NumAttackSprites = NumDieSprites = 0;
     SpriteWidth = SpriteHeight = 0;
 
-    QImageReader reader(FileName);
-    const QSize size = reader.size();
+    const auto reader = modGremlok::OpenPicture(FileName);
+    const QSize size = reader->size();
     if (!size.isValid() || size.width() > MaxSheetSide || size.height() > MaxSheetSide)
         return false;
-    QImage picture = reader.read();
+    QImage picture = reader->read();
     if (picture.isNull() || picture.size() != size)
         return false;
 

@@ -1,5 +1,6 @@
 #include "fight/frmDesktop.h"
 
+#include "core/PictureReader.h"
 #include "core/Logging.h"
 #include "core/Strings.h"
 #include "core/modGremlok.h"
@@ -22,7 +23,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -242,8 +242,8 @@ void frmDesktop::ChoosePointer()
     if (Pointer == 6) {
         if (gWeapon->SkinnedPointer) {
             const QString path = SkinFolder + Strings::PointerFile;
-            QImageReader reader(path);
-            const QImage pic = reader.read();
+            const auto reader = modGremlok::OpenPicture(path);
+            const QImage pic = reader->read();
             QPoint hot;
             if (!pic.isNull()) {
                 if (!curHotSpot(path, hot))
@@ -252,7 +252,7 @@ void frmDesktop::ChoosePointer()
                 return;
             }
             // An unreadable skin pointer leaves the pointer as it was for this step.
-            qCWarning(lcFight) << "The skin's pointer" << path << "cannot be read:" << reader.errorString();
+            qCWarning(lcFight) << "The skin's pointer" << path << "cannot be read:" << reader->errorString();
             return;
         }
         index = 1;

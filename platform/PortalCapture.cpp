@@ -1,5 +1,6 @@
 #include "platform/PortalCapture.h"
 
+#include "core/PictureReader.h"
 #include "core/Logging.h"
 #include "platform/WaylandSession.h"
 #include "platform/WlrScreencopy.h"
@@ -12,7 +13,6 @@
 #include <QDBusVariant>
 #include <QEventLoop>
 #include <QFile>
-#include <QImageReader>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QPixmap>
@@ -113,13 +113,13 @@ QImage PortalCapture(int timeoutMs, QString* reason)
     if (!uri.isLocalFile())
         return refuse(QStringLiteral("the portal gave no local file (%1)").arg(uri.toString()));
     const QString file = uri.toLocalFile();
-    QImageReader reader(file);
-    const QImage shot = reader.read();
+    const auto reader = modGremlok::OpenPicture(file);
+    const QImage shot = reader->read();
     // The portal leaves the picture in the user's pictures folder; it is not theirs to keep.
     if (!QFile::remove(file))
         qCWarning(lcPlatform) << "The portal's screenshot" << file << "could not be deleted";
     if (shot.isNull())
-        return refuse(QStringLiteral("the portal's screenshot cannot be read: %1").arg(reader.errorString()));
+        return refuse(QStringLiteral("the portal's screenshot cannot be read: %1").arg(reader->errorString()));
     return shot;
 }
 

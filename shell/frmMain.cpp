@@ -1,5 +1,6 @@
 #include "shell/frmMain.h"
 
+#include "core/PictureReader.h"
 #include "core/modGremlok.h"
 #include "fight/FightResources.h"
 #include "platform/SingleInstance.h"
@@ -132,13 +133,13 @@ void frmMain::buildMenus()
 void frmMain::loadPictures()
 {
     for (int i = 1; i <= 7; ++i)
-        IconList.Add(QPixmap(QStringLiteral(":/icons/tray%1.png").arg(i)));
+        IconList.Add(modGremlok::LoadPicture(QStringLiteral(":/icons/tray%1.png").arg(i)));
 
     // Pointer styles of the fight, each with its hot spot in the picture's centre unless the
     // resource list names another.
     static const char* const names[] = {"Default", "Inverse", "Black", "High Visibility", "Circular", "Skinned"};
     for (int i = 0; i < 6; ++i) {
-        QPixmap pic(QStringLiteral(":/cursors/pointer%1.png").arg(i + 1));
+        QPixmap pic = modGremlok::LoadPicture(QStringLiteral(":/cursors/pointer%1.png").arg(i + 1));
         if (pic.isNull()) {
             pic = QPixmap(32, 32);
             pic.fill(Qt::transparent);
