@@ -1,11 +1,12 @@
 #include "skins/modSkinZip.h"
 
+#include "core/Logging.h"
+#include "platform/ZipLibrary.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
 #include <QVector>
-
-#include <zip.h>
 
 #include <cstdio>
 #include <memory>
@@ -14,11 +15,17 @@ namespace modSkinZip {
 
 namespace {
 
+// Only reached once UnzipSkin has made sure the library is loaded.
+const platform::ZipLibrary& lib()
+{
+    return *platform::ZipLibrary::Get();
+}
+
 struct ZipCloser {
-    void operator()(zip_t* z) const { zip_discard(z); }
+    void operator()(zip_t* z) const { lib().discard(z); }
 };
 struct FileCloser {
-    void operator()(zip_file_t* f) const { zip_fclose(f); }
+    void operator()(zip_file_t* f) const { lib().fclose(f); }
 };
 
 struct Entry {
@@ -40,14 +47,14 @@ QString flatName(const char* raw)
 // target folder as it was.
 bool survey(zip_t* archive, QVector<Entry>& entries)
 {
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    const zip_int64_t count = lib().get_num_entries(archive, 0);
     if (count < 0 || count > MaxEntries)
         return false;
     zip_uint64_t total = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
-        zip_stat_init(&st);
-        if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
+        lib().stat_init(&st);
+        if (lib().stat_index(archive, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
             return false;
         const QString name = flatName(st.name);
         if (name.isEmpty())
@@ -58,7 +65,7 @@ bool survey(zip_t* archive, QVector<Entry>& entries)
             return false;
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
             return false;   // no password is ever offered
-        if (!zip_compression_method_supported(zip_int32_t(st.comp_method), 0))
+        if (!lib().compression_method_supported(zip_int32_t(st.comp_method), 0))
             return false;
         if (st.size > zip_uint64_t(MaxTotalBytes) || total + st.size > zip_uint64_t(MaxTotalBytes))
             return false;
@@ -73,7 +80,7 @@ bool survey(zip_t* archive, QVector<Entry>& entries)
 // folder is scratch space, so nothing is synced to disk.
 bool extract(zip_t* archive, const Entry& entry, const QDir& target)
 {
-    std::unique_ptr<zip_file_t, FileCloser> in(zip_fopen_index(archive, entry.index, 0));
+    std::unique_ptr<zip_file_t, FileCloser> in(lib().fopen_index(archive, entry.index, 0));
     if (!in)
         return false;
     QTemporaryFile out(target.filePath(QStringLiteral(".unzip-XXXXXX")));
@@ -82,7 +89,7 @@ bool extract(zip_t* archive, const Entry& entry, const QDir& target)
     char buffer[64 * 1024];
     zip_uint64_t written = 0;
     for (;;) {
-        const zip_int64_t n = zip_fread(in.get(), buffer, sizeof buffer);
+        const zip_int64_t n = lib().fread(in.get(), buffer, sizeof buffer);
         if (n < 0)
             return false;   // bad data or checksum
         if (n == 0)
@@ -108,9 +115,14 @@ bool UnzipSkin(const QString& zipPath, const QString& targetFolder)
 {
     if (zipPath.isEmpty() || targetFolder.isEmpty())
         return false;
+    QString why;
+    if (!platform::ZipLibrary::Get(&why)) {
+        qCWarning(lcSkins) << "Skin package" << zipPath << "cannot be read:" << why;
+        return false;
+    }
     int error = 0;
     std::unique_ptr<zip_t, ZipCloser> archive(
-        zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+        lib().open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
     if (!archive)
         return false;
     QVector<Entry> entries;
