@@ -11,7 +11,10 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
 #endif
+
+#include <algorithm>
 
 namespace platform {
 
@@ -20,6 +23,15 @@ namespace {
 // is one nanosecond instead of the default 50 microseconds, so the event loop's own waits
 // (queued work, Qt timers between two ticks) do not push a tick later than it has to be.
 int gRunning = 0;
+
+#ifdef Q_OS_LINUX
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+#endif
 }
 
 void PreciseTimer::setActive(bool on)
@@ -79,13 +91,9 @@ void PreciseTimer::start(int ms)
         }
     }
     if (m_fd >= 0) {
-        itimerspec spec{};
-        spec.it_value.tv_sec = ms / 1000;
-        spec.it_value.tv_nsec = long(ms % 1000) * 1000000L;
-        if (!m_singleShot)
-            spec.it_interval = spec.it_value;
-        // Relative to now, then every interval after that on the kernel's own schedule.
-        if (timerfd_settime(m_fd, 0, &spec, nullptr) == 0) {
+        m_intervalNs = qint64(ms) * 1000000LL;
+        m_deadlineNs = monotonicNs() + m_intervalNs;
+        if (arm()) {
             m_notifier->setEnabled(true);
             return;
         }
@@ -124,15 +132,40 @@ void PreciseTimer::stop()
         m_fallback->stop();
 }
 
+bool PreciseTimer::arm()
+{
+#ifdef Q_OS_LINUX
+    // A tenth of the interval at most, so that short intervals do not spend their time waiting.
+    const qint64 wake = m_deadlineNs - std::min(kLeadNs, m_intervalNs / 10);
+    itimerspec spec{};
+    spec.it_value.tv_sec = time_t(wake / 1000000000LL);
+    spec.it_value.tv_nsec = long(wake % 1000000000LL);
+    // One expiry at a time: each tick sets the next, so a wake-up is always ahead of its tick.
+    return timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr) == 0;
+#else
+    return false;
+#endif
+}
+
 void PreciseTimer::fdReadable()
 {
 #ifdef Q_OS_LINUX
     std::uint64_t expirations = 0;
     if (::read(m_fd, &expirations, sizeof expirations) != ssize_t(sizeof expirations) || !m_active)
         return;
+    qint64 now = monotonicNs();
+    while (now < m_deadlineNs)
+        now = monotonicNs();
     if (m_singleShot) {
         setActive(false);
         m_notifier->setEnabled(false);
+    } else {
+        // The schedule stays start + n x interval; periods missed under load are skipped.
+        do
+            m_deadlineNs += m_intervalNs;
+        while (m_deadlineNs <= now);
+        if (!arm())
+            qCWarning(lcPlatform) << "timerfd_settime failed; the animation timer stops";
     }
     // Last: a handler may stop or even delete this timer.
     emit timeout();

@@ -8,9 +8,10 @@ class QTimer;
 // A repeating timer that fires on its schedule to a fraction of a millisecond, for what the
 // eye follows frame by frame (the fight's animations). Qt's precise timers wake the event loop
 // with a millisecond poll timeout and so land up to a millisecond late; on Linux this one is a
-// timerfd, which the kernel wakes exactly on the schedule (start + n x interval) and the event
-// loop sees as a readable descriptor. Elsewhere it is a QTimer of type Qt::PreciseTimer.
-// Nothing runs while it is stopped.
+// timerfd, which the event loop sees as a readable descriptor. It is set a little ahead of each
+// tick of the schedule (start + n x interval), and the last stretch is waited out on the CPU:
+// on a busy machine a thread woken by the kernel often runs a few hundred microseconds late.
+// Elsewhere it is a QTimer of type Qt::PreciseTimer. Nothing runs while it is stopped.
 namespace platform {
 
 class PreciseTimer : public QObject {
@@ -35,12 +36,18 @@ signals:
 private:
     void fdReadable();
     void setActive(bool on);
+    bool arm();
+
+    // How far ahead of a tick the descriptor wakes the thread.
+    static constexpr qint64 kLeadNs = 500000;
 
     int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_fallback = nullptr;
     bool m_active = false;
     bool m_singleShot = false;
+    qint64 m_intervalNs = 0;
+    qint64 m_deadlineNs = 0;   // the next tick, on the monotonic clock
 };
 
 } // namespace platform

@@ -28,6 +28,23 @@ private slots:
         timer.start(50);
         QTRY_VERIFY_WITH_TIMEOUT(!at.empty(), 10000);
         QVERIFY(at[0] >= 50'000'000);
+
+        // A handler that overruns two periods: the ticks it missed are dropped, and the next
+        // one is still on the schedule, not straight after the handler.
+        timer.stop();
+        platform::PreciseTimer slow;
+        at.clear();
+        connect(&slow, &platform::PreciseTimer::timeout, [&] {
+            at.push_back(clock.nsecsElapsed());
+            if (at.size() == 1)
+                QThread::msleep(25);
+        });
+        clock.start();
+        slow.start(10);
+        QTRY_VERIFY_WITH_TIMEOUT(at.size() >= 3, 10000);
+        slow.stop();
+        for (size_t i = 1; i < at.size(); ++i)
+            QVERIFY2(at[i] >= qint64(i + 2) * 10'000'000, qPrintable(QString::number(at[i])));
     }
 
     void stoppedTimersStayQuiet_data()
