@@ -88,7 +88,7 @@ void LoadSkinAndSound();
 
 // Shared routines defined beside the subsystem that owns them.
 void LoadSkin();                                       // skins/
-void ScheduleFight(int32_t start, int16_t length);     // shell/
+void ScheduleFight(int32_t start, int16_t length, int32_t atLeastMs = 0);   // shell/
 void StopFightTimer();                                 // shell/
 void FightTimerProc();                                 // shell/
 void UpdateTrayStatus();                               // shell/

@@ -14,6 +14,9 @@ using namespace modGremlok;
 
 namespace {
 
+// The shortest wait before asking a busy peer again for a fight.
+constexpr int32_t kDeniedRetryMs = 1000;
+
 QString intervalMinutes()
 {
     return QString::number(PeerLink::MinutesFrom(MultiplayerFightStart)) + QStringLiteral(" to ")
@@ -88,9 +91,11 @@ void frmMain::DispatchPeerMessage(const QString& message)
         break;
     case K::StartDenied:
         // Another try later, unless someone went away or a dialog opened meanwhile (those
-        // arm the timer again when they end).
+        // arm the timer again when they end). Never sooner than a second: with an interval of
+        // zero the two copies would otherwise trade StartNow and StartDenied as fast as the
+        // link carries them for as long as the peer's fight lasts.
         if (IsInitiator && !OpponentAway && !mnuPause->isChecked() && !DialogOpen)
-            ScheduleFight(MultiplayerFightStart, MultiplayerFightLength);
+            ScheduleFight(MultiplayerFightStart, MultiplayerFightLength, kDeniedRetryMs);
         break;
     case K::Interval:
         MultiplayerFightStart = p.start;

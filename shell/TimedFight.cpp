@@ -80,13 +80,13 @@ int RemainingTime()
 
 namespace modGremlok {
 
-void ScheduleFight(int32_t start, int16_t length)
+void ScheduleFight(int32_t start, int16_t length, int32_t atLeastMs)
 {
     // Reseeded from the clock for every draw, fine-grained so that two draws in the same
     // millisecond still differ.
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     QRandomGenerator rng(quint32(QDateTime::currentMSecsSinceEpoch()) ^ quint32(now) ^ quint32(now >> 32));
-    const int32_t delay = TimedFight::Delay(start, length, rng.generateDouble());
+    const int32_t delay = std::max(atLeastMs, TimedFight::Delay(start, length, rng.generateDouble()));
     // A pending fight is replaced, never doubled.
     StopFightTimer();
     fightTimer()->start(delay);

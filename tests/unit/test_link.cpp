@@ -273,6 +273,16 @@ private slots:
         QCOMPARE(TimedFight::RemainingTime(), -1);
         peer->write(z("Resume"));
         QTRY_VERIFY(TimedFight::RemainingTime() > 0);
+
+        // Fights as soon as possible, but a busy peer is asked again a second later, not at
+        // once (which would trade messages as fast as the link carries them).
+        peer->write(z("Interval:0,0"));
+        QTRY_COMPARE(MultiplayerFightStart, 0);
+        StopFightTimer();
+        peer->write(z("StartDenied"));
+        QTRY_VERIFY(TimedFight::RemainingTime() >= 0);
+        QVERIFY2(TimedFight::RemainingTime() > 500, qPrintable(QString::number(TimedFight::RemainingTime())));
+        StopFightTimer();
     }
 
     void commandLineConnectCancelled()
