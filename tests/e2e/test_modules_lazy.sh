@@ -11,11 +11,11 @@ mapped() { grep -oE "($1)[^/ ]*\$" "/proc/$GREMLOK_PID/maps" | sort -u | tr '\n'
 start_fight_program AnimationSpeed=300
 [ -z "$(mapped "$LAZY")" ] || fail "the idle program maps $(mapped "$LAZY")"
 play_escape
-[[ "$(mapped "$LAZY")" =~ libQt6Sql.*libgremlok_history ]] || fail "after a fight: $(mapped "$LAZY")"
-[[ "$(mapped "$LAZY")" != *Charts* ]] || fail "a fight brought Qt Charts in: $(mapped "$LAZY")"
+[ -n "$(mapped libQt6Sql)" ] && [ -n "$(mapped libgremlok_history)" ] || fail "after a fight: $(mapped "$LAZY")"
+[ -z "$(mapped 'libQt6Charts|libgremlok_statistics')" ] || fail "a fight brought Qt Charts in: $(mapped "$LAZY")"
 open_statistics
 [ "$(stat_label lblLeft)" = 1 ] || fail "the window shows $(stat_label lblLeft) fights left"
-[[ "$(mapped "$LAZY")" == *libQt6Charts*libgremlok_statistics* ]] || fail "with the window: $(mapped "$LAZY")"
+[ -n "$(mapped libQt6Charts)" ] && [ -n "$(mapped libgremlok_statistics)" ] || fail "with the window: $(mapped "$LAZY")"
 xdotool key Escape
 wait_until 3 eval '! window_up "Gremlok Statistics"' || fail "the window stayed open"
 kill "$GREMLOK_PID"; wait_exit "$GREMLOK_PID" 10 || fail "the program did not end"
