@@ -5,7 +5,6 @@
 
 #include "core/modGremlok.h"
 #include "fight/FightHistory.h"
-#include "fight/FightRecorder.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 
@@ -271,4 +270,9 @@ void frmStatistics::Form_Unload()
         return;
     m_unloaded = true;
     RearmAutomaticFights();
+}
+
+int gremlok_statistics_show(QWidget* owner)
+{
+    return frmStatistics::instance().ShowModal(owner);
 }

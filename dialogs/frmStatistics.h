@@ -1,7 +1,8 @@
 #pragma once
 // "Gremlok Statistics": what the fight history says about the player, for all fights or one
 // difficulty: counts, results against peers, kill-time figures, a chart of the kill times with
-// their rolling median and a histogram; export to CSV and clearing the history.
+// their rolling median and a histogram; export to CSV and clearing the history. Built as a
+// module of its own with Qt Charts, loaded when the window is first opened (ShowStatistics).
 #include "core/SingleForm.h"
 #include "fight/FightStats.h"
 
@@ -68,3 +69,7 @@ private:
     QVector<FightEntry> m_fights;
     bool m_unloaded = false;
 };
+
+// The program's way in (it reaches this module through platform::OptionalModule): shows the
+// window modally over `owner` and returns how it closed.
+extern "C" Q_DECL_EXPORT int gremlok_statistics_show(QWidget* owner);

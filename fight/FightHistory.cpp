@@ -3,6 +3,7 @@
 #include "core/Logging.h"
 #include "platform/Trace.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QVariant>
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -409,4 +411,28 @@ bool FightHistory::Clear()
     // A file that cannot even be emptied is replaced by an empty one.
     moveAside(why);
     return open();
+}
+
+namespace modGremlok {
+
+namespace {
+std::unique_ptr<FightHistory> theHistory;
+} // namespace
+
+FightHistory& TheFightHistory()
+{
+    if (!theHistory) {
+        theHistory = std::make_unique<FightHistory>();
+        // Closed while the application, and with it the SQL driver, is still there.
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] { theHistory.reset(); });
+    }
+    return *theHistory;
+}
+
+} // namespace modGremlok
+
+bool gremlok_history_record(const FightEntry* fight)
+{
+    return fight && modGremlok::TheFightHistory().Record(*fight);
 }

@@ -2,6 +2,7 @@
 // The record of every fight: an SQLite file ($XDG_DATA_HOME/Gremlok/history.sqlite) written
 // one transaction per fight. A file that cannot be read or written is moved aside (kept,
 // renamed) and a new one started, so the record never stands in the way of playing.
+// Built as a module of its own with Qt SQL, loaded when the first fight ends.
 #include "fight/FightStats.h"
 
 #include <QString>
@@ -51,3 +52,12 @@ private:
     bool m_open = false;
     bool m_refused = false;     // a file of a newer program: left alone, nothing written
 };
+
+namespace modGremlok {
+// The history of this user, opened on first use.
+FightHistory& TheFightHistory();
+} // namespace modGremlok
+
+// The program's way in (it reaches this module through platform::OptionalModule): appends one
+// fight to TheFightHistory(); false when it could not be recorded.
+extern "C" Q_DECL_EXPORT bool gremlok_history_record(const FightEntry* fight);

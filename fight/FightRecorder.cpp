@@ -1,16 +1,17 @@
 #include "fight/FightRecorder.h"
 
+#include "core/Logging.h"
 #include "core/modGremlok.h"
 #include "fight/Enemy.h"
 #include "fight/FightHistory.h"
 #include "fight/Weapon.h"
+#include "platform/OptionalModule.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <memory>
 #include <optional>
 
 namespace modGremlok {
@@ -68,28 +69,17 @@ FightEntry CurrentFightOutcome(float killTime)
     return f;
 }
 
-namespace {
-std::unique_ptr<FightHistory> theHistory;
-} // namespace
-
-FightHistory& TheFightHistory()
-{
-    if (!theHistory) {
-        theHistory = std::make_unique<FightHistory>();
-        // Closed while the application, and with it the SQL driver, is still there.
-        if (QCoreApplication::instance())
-            qAddPostRoutine([] { theHistory.reset(); });
-    }
-    return *theHistory;
-}
-
 void RememberFight(float killTime)
 {
     const FightEntry f = CurrentFightOutcome(killTime);
     pendingOrigin.reset();
     pendingOpponent.clear();
     QMetaObject::invokeMethod(QCoreApplication::instance(), [f] {
-        const bool ok = TheFightHistory().Record(f);
+        static platform::OptionalModule history(QStringLiteral("gremlok_history"));
+        const auto record = history.Function<decltype(&gremlok_history_record)>("gremlok_history_record");
+        if (!record)
+            qCWarning(lcHistory) << "fight not recorded: no fight history:" << history.ErrorString();
+        const bool ok = record && record(&f);
         QString text = FightCodes::Result(f.Result);
         if (f.HasKillTime())
             text += QLatin1Char(' ') + platform::SettingsStore::floatText(float(f.KillMs));

@@ -5,7 +5,7 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBestTimes.h"
 #include "dialogs/frmOptions.h"
-#include "dialogs/frmStatistics.h"
+#include "dialogs/StatisticsModule.h"
 #include "fight/FightRecorder.h"
 #include "fight/Enemy.h"
 #include "fight/Weapon.h"
@@ -42,7 +42,7 @@ void frmMain::mnuBestTimes_Click()
 
 void frmMain::mnuStatistics_Click()
 {
-    frmStatistics::instance().ShowModal();
+    ShowStatistics();
 }
 
 void frmMain::mnuHelpTopics_Click()

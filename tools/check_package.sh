@@ -2,7 +2,8 @@
 # The Debian package as a new user meets it: built with cpack, installed with apt, its desktop
 # entry and AppStream description validated, its manual page shown; the program started from the
 # desktop entry's Exec line by an unprivileged user on the test rig's X server, its icon found in
-# the tray and one fight played with the mouse; then the package removed, with nothing of it left.
+# the tray and one fight played with the mouse, recorded in the history its Statistics window
+# shows; then the package removed, with nothing of it left.
 # It installs into this system: run it by hand, as root, with no gremlok package installed.
 # Usage: bash tools/check_package.sh [BUILD_DIR]   (default build; built beforehand)
 set -u
@@ -35,6 +36,11 @@ for f in /usr/bin/gremlok "/usr/share/gremlok/Skins/Base Skin.ssz" /usr/share/ap
   [ -f "$f" ] || fail "not installed: $f"
 done
 grep -q 'application/x-gremlok-skin' /usr/share/mime/globs2 || fail "the package's triggers did not register the skin type"
+# The modules loaded on first use, in a gremlok folder of the library directory.
+for m in history statistics; do
+  echo "$files" | grep -qE "^/usr/lib/(.*/)?gremlok/libgremlok_$m\.so\$" || fail "the $m module is not installed"
+done
+ldd /usr/bin/gremlok | grep -E 'libQt6(Sql|Charts|OpenGL)' && fail "the program links what its modules are for"
 
 step "validate"
 desktop-file-validate /usr/share/applications/$APP.desktop || fail "desktop-file-validate"
@@ -59,7 +65,7 @@ chown -R "$PLAYER:" "$home"
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/$APP.desktop | head -1 | sed 's/ *%[fFuUdDnNickvm]//g')
 echo "Exec: $exec_line"
 export GREMLOK_TEST_DIR=$home XDG_CONFIG_HOME=$home/.config GREMLOK_TRACE=$home/trace.log
-. tests/e2e/fight_lib.sh
+. tests/e2e/history_lib.sh
 trap 'e2e_cleanup; apt-get remove -y -q gremlok >/dev/null 2>&1; rm -rf "$home"' EXIT
 xsetroot -solid '#3a6ea5'
 # shellcheck disable=SC2086 # the Exec line is split into words as a launcher does
@@ -83,7 +89,14 @@ xdotool key Return
 wait_window "Gremlok Best Times" 5 || fail "no Best Times"
 xdotool key Return
 wait_trace fight closed 5 || fail "the fight did not close"
-echo "kill time $(grep '^killtime' "$GREMLOK_TRACE" | cut -f2) ms"
+kill_time=$(grep '^killtime' "$GREMLOK_TRACE" | cut -f2)
+echo "kill time $kill_time ms"
+wait_trace history "recorded kill $kill_time" 5 || fail "the fight was not recorded in the history"
+[ -f "$home/.local/share/Gremlok/history.sqlite" ] || fail "no history file"
+open_statistics
+[ "$(stat_label lblKills)" = 1 ] || fail "the Statistics window shows $(stat_label lblKills) kills"
+xdotool key Escape
+wait_until 3 eval '! window_up "Gremlok Statistics"' || fail "the Statistics window stayed open"
 kill "$GREMLOK_PID"
 wait_exit "$GREMLOK_PID" 10 || fail "the program did not end"
 

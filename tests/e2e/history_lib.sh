@@ -2,6 +2,9 @@
 # Statistics window opened from the right tray menu.
 . "$(dirname "${BASH_SOURCE[0]}")/fight_lib.sh"
 
+# How a fight's end shows in the trace: "recorded", or "lost" for a program without its history.
+HISTORY_TRACE=${HISTORY_TRACE:-recorded}
+
 # wait_more KEY PATTERN N [SECONDS]: until more than N such lines are traced.
 wait_more() { wait_until "${4:-5}" more_than "$1" "$2" "$3"; }
 
@@ -17,12 +20,12 @@ next_fight() {
 # Waits until the fight window has closed and the fight is in the history.
 fight_recorded() {
   wait_more fight closed "$1" 5 || fail "the fight window did not close"
-  wait_more history "recorded .*" "$2" 5 || fail "the fight was not recorded"
+  wait_more history "$HISTORY_TRACE .*" "$2" 5 || fail "the fight's end was not traced as $HISTORY_TRACE"
 }
 
 play_escape() {
   local closed recorded
-  closed=$(count fight closed); recorded=$(count history "recorded .*")
+  closed=$(count fight closed); recorded=$(count history "$HISTORY_TRACE .*")
   next_fight
   xdotool key Escape
   fight_recorded "$closed" "$recorded"
@@ -30,7 +33,7 @@ play_escape() {
 
 play_lost() {
   local closed recorded dead
-  closed=$(count fight closed); recorded=$(count history "recorded .*")
+  closed=$(count fight closed); recorded=$(count history "$HISTORY_TRACE .*")
   dead=$(count player dead)
   next_fight
   xdotool mousemove_relative 5 5
@@ -42,7 +45,7 @@ play_lost() {
 # A kill entered in the best times as NAME; KILLTIME is its time.
 play_kill() {
   local name=$1 closed recorded dead
-  closed=$(count fight closed); recorded=$(count history "recorded .*"); dead=$(count enemy dead)
+  closed=$(count fight closed); recorded=$(count history "$HISTORY_TRACE .*"); dead=$(count enemy dead)
   import -window root "$E2E_DIR/desktop.png"
   next_fight
   shoot_enemy "$E2E_DIR/desktop.png"
