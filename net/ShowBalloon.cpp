@@ -1,8 +1,11 @@
 // The program's one way of telling the player about the link: a tray balloon where the
-// notification area shows them, otherwise the popup beside the panel.
+// notification area shows them, otherwise the popup beside the panel. Balloons need a tray
+// that holds the icon right now: Qt offers them on X11 even with no tray at all, and such a
+// balloon is never seen.
 #include "core/modGremlok.h"
 #include "net/frmInstMessage.h"
 #include "platform/Trace.h"
+#include "platform/TrayHost.h"
 #include "platform/vbTrayIcon.h"
 #include "shell/frmMain.h"
 
@@ -13,7 +16,7 @@ void ShowBalloon(const QString& title, const QString& text, int timeoutMs)
     QString traced = text;
     platform::Trace("notify", title + QLatin1Char('|') + traced.replace(QLatin1String("\r\n"), QLatin1String("\\n")));
     frmMain* main = frmMain::existing();
-    if (IsWin2000OrLater && main && main->SysTray) {
+    if (IsWin2000OrLater && main && main->SysTray && platform::TrayHostPresent()) {
         main->SysTray->BalloonTitle = title;
         main->SysTray->BalloonText = text;
         main->SysTray->BalloonIcon = 1;

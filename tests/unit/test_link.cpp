@@ -118,6 +118,15 @@ private slots:
         frmInstMessage::release();
     }
 
+    void noTrayMeansThePopup()
+    {
+        // Balloons switched on, but the offscreen desktop has no tray to show them from.
+        form();
+        IsWin2000OrLater = true;
+        ShowBalloon(QStringLiteral("Gremlok"), QStringLiteral("Rival is away."), 10000);
+        QCOMPARE(popupText(), QStringLiteral("Gremlok|Rival is away."));
+    }
+
     void listenerOpensAndDispatches()
     {
         frmMain& m = form();
