@@ -1,5 +1,5 @@
-// Sound effects against the rig's PulseAudio null sink, judged by what its monitor records;
-// the count of output devices against a sound server of the test's own.
+// Sound effects against the rig's PulseAudio null sink, judged by what its monitor records,
+// and the count of output devices as sinks come and go.
 #include "core/modGremlok.h"
 #include "platform/AudioDeviceWatch.h"
 #include "platform/AudioOutput.h"
@@ -19,77 +19,6 @@ constexpr int kToneMs = 500, kGapMs = 200, kBothMs = kGapMs + kToneMs;
 // Slack for heard durations; more on the simple path, which reads each new file afresh.
 constexpr double kSlackMs = 90, kSimpleSlackMs = 150, kToneRms = 0.3 * 0.707;
 } // namespace
-
-// A PulseAudio server of the test's own with one null sink, on a private socket, so that sinks
-// can be added and the server stopped and started again without touching anyone else's.
-class PrivateServer {
-public:
-    explicit PrivateServer(const QString& dir) : m_dir(dir) {}
-    ~PrivateServer() { stop(); }
-
-    static bool available()
-    {
-        return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
-    }
-    QString address() const { return "unix:" + m_dir + "/native"; }
-
-    bool start()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", m_dir);
-        env.insert("HOME", m_dir);
-        // Off the session bus, where another server may hold the name a server takes.
-        for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
-            env.remove(name);
-        m_proc.setProcessEnvironment(env);
-        m_proc.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--system=false",
-                                    "-L", "module-null-sink sink_name=first", "-L",
-                                    "module-native-protocol-unix auth-anonymous=1 socket=" + m_dir + "/native"});
-        if (!m_proc.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 10000 && m_proc.state() == QProcess::Running) {
-            if (pactl({"info"}).contains("Server Name"))
-                return true;
-            wait(50);
-        }
-        qWarning() << "pulseaudio:" << m_proc.readAllStandardError();
-        return false;
-    }
-    void stop()
-    {
-        m_proc.terminate();
-        if (!m_proc.waitForFinished(5000))
-            m_proc.kill();
-        m_proc.waitForFinished(2000);
-    }
-    QString pactl(const QStringList& args) const
-    {
-        QProcess p;
-        p.start("pactl", QStringList{"-s", address()} + args);
-        p.waitForFinished(5000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-
-private:
-    QString m_dir;
-    QProcess m_proc;
-};
-
-// Sets PULSE_SERVER for a while.
-class ServerAddress {
-public:
-    explicit ServerAddress(const QString& address) : m_old(qgetenv("PULSE_SERVER")), m_had(qEnvironmentVariableIsSet("PULSE_SERVER"))
-    {
-        qputenv("PULSE_SERVER", address.toLocal8Bit());
-    }
-    ~ServerAddress() { m_had ? qputenv("PULSE_SERVER", m_old) : qunsetenv("PULSE_SERVER"); }
-
-private:
-    QByteArray m_old;
-    bool m_had;
-};
 
 #define VERIFY_HEARD(len, want, slack) do { const double heard_ = (len); \
     QVERIFY2(qAbs(heard_ - (want)) < (slack), qPrintable(QString("wanted %1 ms, heard %2").arg(want).arg(heard_))); } while (0)
@@ -170,43 +99,33 @@ private slots:
     }
 
     // The output count follows sinks coming and going, each change reported once as
-    // before -> now. A server that goes away keeps its count (sound stays on), and the next
-    // sound finds it again when it is back.
-    void outputCountFollowsTheServer()
+    // before -> now.
+    void outputCountFollowsSinks()
     {
-        if (!PrivateServer::available())
-            QSKIP("needs pulseaudio and pactl (pulseaudio, pulseaudio-utils)");
-        QTemporaryDir dir;
-        PrivateServer server(dir.path());
-        QVERIFY2(server.start(), "the test's own sound server did not start");
-        ServerAddress use(server.address());
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER") || QStandardPaths::findExecutable("pactl").isEmpty())
+            QSKIP("needs the rig's sound server (PULSE_SERVER) and pactl (pulseaudio-utils)");
+        auto pactl = [](const QStringList& args) {
+            QProcess p;
+            p.start("pactl", args);
+            p.waitForFinished(5000);
+            return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        };
         QList<QPair<int, int>> changes;
         QObject receiver;
         connect(&platform::AudioDeviceWatch::instance(), &platform::AudioDeviceWatch::OutputsChanged, &receiver,
                 [&](int before, int now) { changes.append({before, now}); });
         platform::AudioOutput out;
-        QTRY_COMPARE(out.OutputCount(), 1);
-
-        const QString second = server.pactl({"load-module", "module-null-sink", "sink_name=second"});
-        QTRY_COMPARE(out.OutputCount(), 2);
-        server.pactl({"load-module", "module-null-sink", "sink_name=third"});
-        QTRY_COMPARE(out.OutputCount(), 3);
-        server.pactl({"unload-module", second});
-        QTRY_COMPARE(out.OutputCount(), 2);
-
-        server.stop();
-        wait(1000);
-        QCOMPARE(out.OutputCount(), 2);
-        QVERIFY(server.start());
-        out.PlaySimple(dir.filePath("no-such.wav"));
-        QTRY_COMPARE(out.OutputCount(), 1);
+        const int sinks = int(pactl({"list", "short", "sinks"}).count('\n')) + 1;
+        QTRY_COMPARE(out.OutputCount(), sinks);
+        const QString module = pactl({"load-module", "module-null-sink", "sink_name=gremlok_second"});
+        QTRY_COMPARE(out.OutputCount(), sinks + 1);
+        pactl({"unload-module", module});
+        QTRY_COMPARE(out.OutputCount(), sinks);
         wait(300);
-        const QList<QPair<int, int>> expected{{1, 2}, {2, 3}, {3, 2}, {2, 1}};
-        QCOMPARE(changes, expected);
+        QCOMPARE(changes, (QList<QPair<int, int>>{{sinks, sinks + 1}, {sinks + 1, sinks}}));
     }
 
-    // Without a server the count is 0 at once: start-up does not sit out its wait for an
-    // answer, and nothing is reported afterwards, not even when a sound is asked for.
+    // Without a server the count is 0 at once: start-up does not sit out its wait for an answer.
     void outputCountWithoutServer_data()
     {
         QTest::addColumn<QString>("address");
@@ -216,23 +135,15 @@ private slots:
     void outputCountWithoutServer()
     {
         QFETCH(QString, address);
-        ServerAddress use(address);
-        int changes = 0;
-        QObject receiver;
-        connect(&platform::AudioDeviceWatch::instance(), &platform::AudioDeviceWatch::OutputsChanged, &receiver,
-                [&] { ++changes; });
+        const QByteArray rigServer = qgetenv("PULSE_SERVER");
+        const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
+        qputenv("PULSE_SERVER", address.toLocal8Bit());
         QElapsedTimer t;
         t.start();
         platform::AudioOutput out;
-        const qint64 madeMs = t.elapsed();
         // The wait for a server's answer is 2.5 s; a refused connection needs none of it.
-        QVERIFY2(madeMs < 2000, qPrintable(QString("made in %1 ms").arg(madeMs)));
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString("made in %1 ms").arg(t.elapsed())));
         QCOMPARE(out.OutputCount(), 0);
-        QVERIFY(soundtest::writeTone(m_tmp.filePath("tone.wav"), 100, 440));
-        out.PlaySimple(m_tmp.filePath("tone.wav"));
-        wait(500);
-        QCOMPARE(out.OutputCount(), 0);
-        QCOMPARE(changes, 0);
     }
 
     // A sound replayed after it has ended is heard in full every time (a player reused after
