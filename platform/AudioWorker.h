@@ -30,7 +30,7 @@ public:
 
 signals:
     // The number of output devices, each time the sound server reports it; emitted on the
-    // sound server's thread.
+    // sound server's thread (on the audio thread when there is no server to reach).
     void outputsCounted(int count);
     void preloadFailed(int generation);
 
