@@ -1,6 +1,7 @@
 #include "core/CommandLine.h"
 #include "core/modGremlok.h"
 #include "core/SoakDriver.h"
+#include "platform/AudioOutput.h"
 #include "platform/Memory.h"
 #include "platform/ProcessEnd.h"
 #include "platform/Trace.h"
@@ -62,10 +63,13 @@ int main(int argc, char* argv[])
     platform::EventLoopEnded();
     const int status = loopStatus != 0 ? loopStatus : modGremlok::ExitStatus;
     // Everything is saved by now (settings are written as they change, each fight is its own
-    // committed transaction). The libraries' exit-time clean-up is skipped: Qt Multimedia's
-    // sound engine tears its server connection down while its own thread still uses it, which
-    // crashed the process now and then at the very end, and a sound server that never answers
-    // would hold the process there as well.
-    std::fflush(nullptr);
-    std::_Exit(status);
+    // committed transaction). An audio thread that could not be stopped in time is still inside
+    // a call that has not returned (reading a wave file from a network share that stopped
+    // answering, say); the exit-time clean-up would pull its objects from under it, so the
+    // process then ends without that clean-up.
+    if (platform::AudioOutput::ThreadLeftBehind()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -1,9 +1,8 @@
 // Sound latency: from Play to the first non-silent sample reaching the rig's null sink (recorded
 // from its monitor), median of many plays, for the preloaded path and the simple path, against
 // the floor: a raw PulseAudio stream of the benchmark's own asking for the smallest latency the
-// server grants and playing the same sound. Also Qt's audio sink pulling from the same mixer
-// (the other way the sound path could have gone), the cold cases, and what a Play call costs
-// the caller. Run inside the rig:
+// server grants and playing the same sound. Also the cold cases, and what a Play call costs the
+// caller. Run inside the rig:
 //   tests/rig/rig.sh tests/rig/isolated.sh build/bench/bench_sound
 #include "core/modGremlok.h"
 #include "platform/AudioMixer.h"
@@ -13,11 +12,6 @@
 #include <QElapsedTimer>
 #include "tests/unit/test_sound_support.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QIODevice>
-#include <QMediaDevices>
 #include <pulse/pulseaudio.h>
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -136,23 +130,6 @@ private:
     uint32_t m_tlength = 0;
 };
 
-// The road not taken: Qt's audio sink with a set buffer, pulling from the same mixer (silence
-// between sounds, so the sink never stops).
-class MixerDevice : public QIODevice {
-public:
-    platform::AudioMixer mixer;
-    MixerDevice() { open(QIODevice::ReadOnly); }
-    qint64 readData(char* data, qint64 max) override
-    {
-        const qint64 frames = max / qint64(sizeof(int16_t) * platform::AudioPcm::Channels);
-        mixer.Mix(reinterpret_cast<int16_t*>(data), frames);
-        return frames * qint64(sizeof(int16_t) * platform::AudioPcm::Channels);
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-    qint64 bytesAvailable() const override { return 1 << 20; }
-    bool isSequential() const override { return true; }
-};
-
 void report(const char* name, const Figures& f)
 {
     printf("%-34s latency median %6.1f ms  (min %5.1f, max %6.1f, n=%zu, unheard %d)   Play call median %5.1f us\n",
@@ -224,29 +201,6 @@ int main(int argc, char** argv)
         cold = measure(rec, 1, [&](int) { fresh->Play(SoundEffects::UserShot); }, 0, cold);
     }
 
-    // Qt's audio sink in pull mode over the same mixer.
-    Figures qtSink;
-    const int qtSinkBufferMs = qEnvironmentVariableIntValue("GREMLOK_BENCH_QT_BUFFER_MS") > 0 ? qEnvironmentVariableIntValue("GREMLOK_BENCH_QT_BUFFER_MS") : 60;
-    {
-        MixerDevice device;
-        device.mixer.SetSounds({tone});
-        QAudioFormat format;
-        format.setSampleRate(platform::AudioPcm::StreamRate);
-        format.setChannelCount(platform::AudioPcm::Channels);
-        format.setSampleFormat(QAudioFormat::Int16);
-        QAudioSink sink(QMediaDevices::defaultAudioOutput(), format);
-        // Qt 6.4 hands the sink data only in 20 ms periods and never reads from a buffer smaller
-        // than one: this is the smallest buffer it plays with.
-        sink.setBufferSize(format.bytesForDuration(qtSinkBufferMs * 1000));
-        sink.start(&device);
-        wait(300);
-        QElapsedTimer clock;
-        clock.start();
-        qtSink = measure(rec, plays, [&](int) { device.mixer.Play(0, true, clock.elapsed()); });
-        if (sink.error() != QAudio::NoError)
-            printf("Qt audio sink: error %d, state %d\n", int(sink.error()), int(sink.state()));
-        sink.stop();
-    }
     measureFloor();
 
     printf("floor: raw stream, granted target %u bytes (%.1f ms)\n", floorTlength,
@@ -258,12 +212,11 @@ int main(int argc, char** argv)
     report("simple, same sound", simpleSame);
     report("simple, two sounds in turn", simpleMixed);
     report("cold: first sound, stream not open", cold);
-    report(qPrintable(QStringLiteral("Qt audio sink pulling, %1 ms buffer").arg(qtSinkBufferMs)), qtSink);
     const double fl = median(floor.latencyMs);
     if (fl > 0) {
-        printf("ratio to the floor: preloaded %.2f, two in turn %.2f, after cork %.2f, simple %.2f, cold %.2f, Qt sink %.2f\n",
+        printf("ratio to the floor: preloaded %.2f, two in turn %.2f, after cork %.2f, simple %.2f, cold %.2f\n",
                median(preloaded.latencyMs) / fl, median(preloadedMixed.latencyMs) / fl, median(corked.latencyMs) / fl,
-               median(simpleMixed.latencyMs) / fl, median(cold.latencyMs) / fl, median(qtSink.latencyMs) / fl);
+               median(simpleMixed.latencyMs) / fl, median(cold.latencyMs) / fl);
     }
 
     // Releasing the sound object while every sound plays (what Exit does mid-fight).

@@ -96,8 +96,8 @@ AudioOutput::~AudioOutput()
     } else {
         (void)m_stream.release();
     }
-    // Otherwise the audio thread is stuck inside the sound server's library; leaving it and
-    // its objects behind is the only safe choice, as the process is about to end anyway.
+    // Otherwise the audio thread is stuck in a call that has not returned; leaving it and its
+    // objects behind is the only safe choice, as the process is about to end anyway.
 }
 
 void AudioOutput::Load(const QStringList& files)

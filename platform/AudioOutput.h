@@ -37,9 +37,10 @@ public:
     // is missing or unreadable).
     void PlaySimple(const QString& path);
 
-    // True once an audio thread could not be stopped because the sound server never answered.
-    // The process should then end without the library's exit-time clean-up, which would wait
-    // for that thread as long as the server keeps it.
+    // True once an audio thread could not be stopped in time: it is still inside a call that
+    // has not returned (a wave file on a network share that stopped answering, say). The
+    // process should then end without the exit-time clean-up, which would pull its objects
+    // from under it.
     static bool ThreadLeftBehind();
 
     // Runs on the calling thread when the number of output devices changes.

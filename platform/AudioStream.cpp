@@ -39,6 +39,8 @@ AudioStream::~AudioStream()
         pa_threaded_mainloop_stop(m_loop);
     dropStream();
     if (m_context) {
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
         pa_context_disconnect(m_context);
         pa_context_unref(m_context);
     }
@@ -82,6 +84,8 @@ void AudioStream::Open()
     if (!m_loopRunning) {
         if (pa_threaded_mainloop_start(m_loop) < 0) {
             qCWarning(lcSound) << "Cannot start the sound server's thread; no sound";
+            if (!m_everCounted)
+                reportCount(0);
             return;
         }
         m_loopRunning = true;
@@ -93,20 +97,29 @@ void AudioStream::Open()
     dropStream();
     if (m_context) {
         pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
         pa_context_disconnect(m_context);
         pa_context_unref(m_context);
     }
+    m_sinksListed = 0;
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Gremlok");
     pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "io.github.gremlok.Gremlok");
     m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), "Gremlok", props);
     pa_proplist_free(props);
-    if (!m_context)
+    if (!m_context) {
+        if (!m_everCounted)
+            reportCount(0);
         return;
+    }
     pa_context_set_state_callback(m_context, &AudioStream::contextState, this);
-    // Never start a server of our own: no server means no sound.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+    // Never start a server of our own: no server means no sound. Where there is none, this
+    // fails at once (a missing socket), and that is the count: no output.
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         qCWarning(lcSound) << "Cannot reach the sound server:" << pa_strerror(pa_context_errno(m_context));
+        if (!m_everCounted)
+            reportCount(0);
+    }
 }
 
 void AudioStream::contextState(pa_context* c, void* self)
@@ -114,16 +127,75 @@ void AudioStream::contextState(pa_context* c, void* self)
     auto* s = static_cast<AudioStream*>(self);
     switch (pa_context_get_state(c)) {
     case PA_CONTEXT_READY:
+        s->watchSinks();
         s->createStream();
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        qCWarning(lcSound) << "Lost the sound server:" << pa_strerror(pa_context_errno(c));
+        qCWarning(lcSound) << (s->m_everCounted ? "Lost the sound server:" : "No sound server:")
+                           << pa_strerror(pa_context_errno(c));
         s->dropStream();
+        // No server from the start means no output. A server that goes away later keeps its
+        // count: the next sound connects again (a restarted server is found that way, without
+        // anything waking up meanwhile) and counts anew.
+        if (!s->m_everCounted)
+            s->reportCount(0);
         break;
     default:
         break;
     }
+}
+
+// Sinks are counted now and again whenever one comes or goes. The subscription costs nothing
+// while nothing changes: the server sends an event only when a sink does.
+void AudioStream::watchSinks()
+{
+    pa_context_set_subscribe_callback(m_context, [](pa_context*, pa_subscription_event_type_t t, uint32_t, void* self) {
+        // A sink's volume or port changing leaves the count as it is.
+        if ((t & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SINK
+            && (t & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_CHANGE)
+            static_cast<AudioStream*>(self)->countSinks();
+    }, this);
+    if (pa_operation* op = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
+        pa_operation_unref(op);
+    countSinks();
+}
+
+void AudioStream::countSinks()
+{
+    // The server answers a listing in one message, so two listings never interleave here.
+    pa_operation* op = pa_context_get_sink_info_list(m_context, [](pa_context* c, const pa_sink_info*, int eol, void* self) {
+        auto* s = static_cast<AudioStream*>(self);
+        if (eol == 0) {
+            ++s->m_sinksListed;
+            return;
+        }
+        const int n = s->m_sinksListed;
+        s->m_sinksListed = 0;
+        if (eol < 0) {
+            qCWarning(lcSound) << "The sound server did not list its outputs:" << pa_strerror(pa_context_errno(c));
+            return;
+        }
+        s->reportCount(n);
+        // A sink where there was none: the stream is opened ahead of the first sound.
+        if (n > 0 && (!s->m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(s->m_stream))))
+            s->createStream();
+    }, this);
+    if (op)
+        pa_operation_unref(op);
+}
+
+void AudioStream::reportCount(int n)
+{
+    m_everCounted = true;
+    if (m_counted)
+        m_counted(n);
+}
+
+void AudioStream::SetOutputsCounted(std::function<void(int)> counted)
+{
+    Lock lock(m_loop);
+    m_counted = std::move(counted);
 }
 
 void AudioStream::createStream()

@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
+
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
@@ -19,6 +21,10 @@ namespace platform {
 // Every member may be called from any thread and returns without waiting for the server:
 // the mixer is guarded by the server thread's lock, which that thread only holds while it
 // handles an event.
+//
+// The same connection counts the server's sinks (the output devices) and follows sinks coming
+// and going through the server's change events, so counting costs no connection of its own
+// and no wake-ups: the server only speaks when a sink changes.
 class AudioStream {
 public:
     // The stream's target latency: the whole buffer between the mixer and the sink.
@@ -31,8 +37,9 @@ public:
     AudioStream(const AudioStream&) = delete;
     AudioStream& operator=(const AudioStream&) = delete;
 
-    // Connects to the sound server and opens the stream (corked), unless that is done or under
-    // way. Reads the server's client configuration, so it belongs on the audio thread.
+    // Connects to the sound server, counts its sinks and opens the stream (corked), unless that
+    // is done or under way. Reads the server's client configuration, so it belongs on the
+    // audio thread.
     void Open();
 
     void SetSounds(std::vector<AudioPcmPtr> sounds);
@@ -42,6 +49,13 @@ public:
     bool Play(int index, bool restart);
     bool PlaySimple(AudioPcmPtr sound);
 
+    // Called with the number of sinks whenever it is known: once the server has answered, after
+    // a sink came or went, and 0 when there is no server to reach at all. Once a count has been
+    // given, losing the server changes nothing: the next sound connects again and counts anew.
+    // Runs on the sound server's thread (or inside Open()) under the lock, so it must not call
+    // back into this object. When this returns, the function it replaced is no longer running.
+    void SetOutputsCounted(std::function<void(int)> counted);
+
 private:
     class Lock;
     void dropStream();
@@ -50,6 +64,9 @@ private:
     void kick();
     void fill(size_t bytes);
     void armCork();
+    void watchSinks();
+    void countSinks();
+    void reportCount(int n);
     static void contextState(pa_context* c, void* self);
     static void streamState(pa_stream* s, void* self);
     static void writeRequest(pa_stream* s, size_t bytes, void* self);
@@ -64,6 +81,9 @@ private:
     pa_time_event* m_corkTimer = nullptr;
     AudioMixer m_mixer;
     QElapsedTimer m_clock;
+    std::function<void(int)> m_counted;
+    bool m_everCounted = false;
+    int m_sinksListed = 0;     // sinks seen so far by the listing under way
 };
 
 } // namespace platform

@@ -3,9 +3,7 @@
 #include "platform/AudioStream.h"
 #include "platform/AudioWaveFile.h"
 
-#include <QAudioDevice>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QThread>
 
 #include <algorithm>
@@ -14,22 +12,17 @@ namespace platform {
 
 AudioWorker::AudioWorker(QThread* home, AudioStream* stream) : m_home(home), m_stream(stream) {}
 
-AudioWorker::~AudioWorker() = default;
+AudioWorker::~AudioWorker()
+{
+    m_stream->SetOutputsCounted({});
+}
 
 void AudioWorker::start()
 {
-    m_devices = new QMediaDevices(this);
-    connect(m_devices, &QMediaDevices::audioOutputsChanged, this, &AudioWorker::countOutputs);
-    countOutputs();
-}
-
-void AudioWorker::countOutputs()
-{
-    const int n = int(QMediaDevices::audioOutputs().size());
-    emit outputsCounted(n);
-    // The stream is opened ahead of the first sound, so that sound does not wait for it.
-    if (n > 0)
-        m_stream->Open();
+    m_stream->SetOutputsCounted([this](int n) { emit outputsCounted(n); });
+    // Connecting counts the outputs, and the stream is then opened ahead of the first sound,
+    // so that sound does not wait for it.
+    m_stream->Open();
 }
 
 void AudioWorker::load(int generation, const QStringList& files)
@@ -88,8 +81,7 @@ void AudioWorker::playSimple(const QString& path)
 
 void AudioWorker::shutdown()
 {
-    delete m_devices;
-    m_devices = nullptr;
+    m_stream->SetOutputsCounted({});
     moveToThread(m_home);
     QThread::currentThread()->quit();
 }

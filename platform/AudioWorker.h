@@ -6,16 +6,14 @@
 #include <QStringList>
 #include <QVector>
 
-class QMediaDevices;
-
 namespace platform {
 
 class AudioStream;
 
-// Lives on the audio thread and does everything that may wait on the sound server or on a
-// file, so that the user-interface thread never does: counting the output devices (Qt
-// Multimedia), opening the output stream, reading and decoding wave files. Only AudioOutput
-// talks to it, by queued calls.
+// Lives on the audio thread and does everything that may wait on a file or read the sound
+// server's configuration, so that the user-interface thread never does: connecting to the
+// server (which counts the output devices), opening the output stream, reading and decoding
+// wave files. Only AudioOutput talks to it, by queued calls.
 class AudioWorker : public QObject {
     Q_OBJECT
 public:
@@ -31,15 +29,14 @@ public:
     void shutdown();
 
 signals:
+    // The number of output devices, each time the sound server reports it; emitted on the
+    // sound server's thread (on the audio thread when there is no server to reach).
     void outputsCounted(int count);
     void preloadFailed(int generation);
 
 private:
-    void countOutputs();
-
     QThread* m_home;                       // where the worker goes back to before it is deleted
     AudioStream* m_stream;
-    QMediaDevices* m_devices = nullptr;
     // The simple path's recent files, decoded, and what each file was then: a file played
     // again unchanged is not read again. A handful covers the fight sounds and the events.
     struct Decoded {

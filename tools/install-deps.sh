@@ -4,7 +4,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 pkgs=(
   build-essential cmake pkg-config ccache
-  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev
   libzip-dev zip libinih-dev
   qt6-charts-dev libqt6charts6 libqt6sql6-sqlite
   libxcb1-dev libxcb-shm0-dev libx11-dev

@@ -1,5 +1,8 @@
-// Sound effects against the rig's PulseAudio null sink, judged by what its monitor records.
+// Sound effects against the rig's PulseAudio null sink, judged by what its monitor records,
+// and the count of output devices as sinks come and go.
 #include "core/modGremlok.h"
+#include "platform/AudioDeviceWatch.h"
+#include "platform/AudioOutput.h"
 #include "platform/SettingsStore.h"
 #include "sound/SoundEffects.h"
 #include "test_sound_support.h"
@@ -83,12 +86,65 @@ private slots:
         qputenv("GREMLOK_TRACE", m_trace.toLocal8Bit());
         m_skin = m_tmp.filePath("simskin.tmp") + '/';
         if (!soundtest::Recorder::available())
-            QSKIP("needs the rig's sound server (PULSE_SERVER) and parec");
+            return;   // what is heard cannot be judged; the device count still can
         m_rec = std::make_unique<soundtest::Recorder>();
         QVERIFY2(m_rec->start(), "cannot record the null sink's monitor");
     }
 
-    void init() { makeSkin(); }
+    void init()
+    {
+        if (!m_rec && !QByteArray(QTest::currentTestFunction()).startsWith("outputCount"))
+            QSKIP("needs the rig's sound server (PULSE_SERVER) and parec");
+        makeSkin();
+    }
+
+    // The output count follows sinks coming and going, each change reported once as
+    // before -> now.
+    void outputCountFollowsSinks()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER") || QStandardPaths::findExecutable("pactl").isEmpty())
+            QSKIP("needs the rig's sound server (PULSE_SERVER) and pactl (pulseaudio-utils)");
+        auto pactl = [](const QStringList& args) {
+            QProcess p;
+            p.start("pactl", args);
+            p.waitForFinished(5000);
+            return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        };
+        QList<QPair<int, int>> changes;
+        QObject receiver;
+        connect(&platform::AudioDeviceWatch::instance(), &platform::AudioDeviceWatch::OutputsChanged, &receiver,
+                [&](int before, int now) { changes.append({before, now}); });
+        platform::AudioOutput out;
+        const int sinks = int(pactl({"list", "short", "sinks"}).count('\n')) + 1;
+        QTRY_COMPARE(out.OutputCount(), sinks);
+        const QString module = pactl({"load-module", "module-null-sink", "sink_name=gremlok_second"});
+        QTRY_COMPARE(out.OutputCount(), sinks + 1);
+        pactl({"unload-module", module});
+        QTRY_COMPARE(out.OutputCount(), sinks);
+        wait(300);
+        QCOMPARE(changes, (QList<QPair<int, int>>{{sinks, sinks + 1}, {sinks + 1, sinks}}));
+    }
+
+    // Without a server the count is 0 at once: start-up does not sit out its wait for an answer.
+    void outputCountWithoutServer_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("socket missing") << QString("unix:%1/no-such-socket").arg(m_tmp.path());
+        QTest::newRow("port refused") << QString("tcp:127.0.0.1:1");
+    }
+    void outputCountWithoutServer()
+    {
+        QFETCH(QString, address);
+        const QByteArray rigServer = qgetenv("PULSE_SERVER");
+        const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", rigServer); });
+        qputenv("PULSE_SERVER", address.toLocal8Bit());
+        QElapsedTimer t;
+        t.start();
+        platform::AudioOutput out;
+        // The wait for a server's answer is 2.5 s; a refused connection needs none of it.
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString("made in %1 ms").arg(t.elapsed())));
+        QCOMPARE(out.OutputCount(), 0);
+    }
 
     // A sound replayed after it has ended is heard in full every time (a player reused after
     // its end could stay silent).
