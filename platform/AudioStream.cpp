@@ -1,7 +1,6 @@
 #include "platform/AudioStream.h"
 #include "core/Logging.h"
-
-#include <pulse/pulseaudio.h>
+#include "platform/PulseLibrary.h"
 
 #include <algorithm>
 
@@ -12,12 +11,27 @@ namespace {
 const pa_sample_spec kSpec = {PA_SAMPLE_S16NE, AudioPcm::StreamRate, AudioPcm::Channels};
 constexpr size_t kFrameBytes = sizeof(int16_t) * AudioPcm::Channels;
 
+// Only reached once the constructor has found the library (m_loop is set).
+const PulseLibrary& pa()
+{
+    return *PulseLibrary::Get();
+}
+
 } // namespace
 
 class AudioStream::Lock {
 public:
-    explicit Lock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
-    ~Lock() { pa_threaded_mainloop_unlock(m_loop); }
+    // No loop (no library): nothing runs on another thread to lock against.
+    explicit Lock(pa_threaded_mainloop* loop) : m_loop(loop)
+    {
+        if (m_loop)
+            pa().threaded_mainloop_lock(m_loop);
+    }
+    ~Lock()
+    {
+        if (m_loop)
+            pa().threaded_mainloop_unlock(m_loop);
+    }
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
 
@@ -27,36 +41,42 @@ private:
 
 AudioStream::AudioStream()
 {
-    m_loop = pa_threaded_mainloop_new();
+    QString why;
+    if (const PulseLibrary* lib = PulseLibrary::Get(&why))
+        m_loop = lib->threaded_mainloop_new();
+    else
+        qCWarning(lcSound) << "No sound: the sound server's library cannot be loaded:" << why;
     m_clock.start();
 }
 
 AudioStream::~AudioStream()
 {
+    if (!m_loop)
+        return;
     // The server thread never waits on the server itself, so it stops promptly even when the
     // server has stopped answering.
     if (m_loopRunning)
-        pa_threaded_mainloop_stop(m_loop);
+        pa().threaded_mainloop_stop(m_loop);
     dropStream();
     if (m_context) {
-        pa_context_set_state_callback(m_context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
-        pa_context_disconnect(m_context);
-        pa_context_unref(m_context);
+        pa().context_set_state_callback(m_context, nullptr, nullptr);
+        pa().context_set_subscribe_callback(m_context, nullptr, nullptr);
+        pa().context_disconnect(m_context);
+        pa().context_unref(m_context);
     }
-    pa_threaded_mainloop_free(m_loop);
+    pa().threaded_mainloop_free(m_loop);
 }
 
 void AudioStream::dropStream()
 {
     if (m_corkTimer && m_context)
-        pa_threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
+        pa().threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
     m_corkTimer = nullptr;
     if (m_stream) {
-        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-        pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-        pa_stream_disconnect(m_stream);
-        pa_stream_unref(m_stream);
+        pa().stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa().stream_set_write_callback(m_stream, nullptr, nullptr);
+        pa().stream_disconnect(m_stream);
+        pa().stream_unref(m_stream);
         m_stream = nullptr;
     }
     m_ready = false;
@@ -66,23 +86,28 @@ void AudioStream::dropStream()
 
 bool AudioStream::needsOpen() const
 {
-    if (!m_context)
+    if (!m_loop || !m_context)
         return true;
-    const pa_context_state_t c = pa_context_get_state(m_context);
+    const pa_context_state_t c = pa().context_get_state(m_context);
     if (!PA_CONTEXT_IS_GOOD(c))
         return true;
     if (c != PA_CONTEXT_READY)
         return false;   // still connecting; the stream follows
-    return !m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream));
+    return !m_stream || !PA_STREAM_IS_GOOD(pa().stream_get_state(m_stream));
 }
 
 void AudioStream::Open()
 {
     Lock lock(m_loop);
+    if (!m_loop) {
+        if (!m_everCounted)
+            reportCount(0);
+        return;
+    }
     if (!needsOpen())
         return;
     if (!m_loopRunning) {
-        if (pa_threaded_mainloop_start(m_loop) < 0) {
+        if (pa().threaded_mainloop_start(m_loop) < 0) {
             qCWarning(lcSound) << "Cannot start the sound server's thread; no sound";
             if (!m_everCounted)
                 reportCount(0);
@@ -90,33 +115,33 @@ void AudioStream::Open()
         }
         m_loopRunning = true;
     }
-    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+    if (m_context && pa().context_get_state(m_context) == PA_CONTEXT_READY) {
         createStream();
         return;
     }
     dropStream();
     if (m_context) {
-        pa_context_set_state_callback(m_context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
-        pa_context_disconnect(m_context);
-        pa_context_unref(m_context);
+        pa().context_set_state_callback(m_context, nullptr, nullptr);
+        pa().context_set_subscribe_callback(m_context, nullptr, nullptr);
+        pa().context_disconnect(m_context);
+        pa().context_unref(m_context);
     }
     m_sinksListed = 0;
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Gremlok");
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "io.github.gremlok.Gremlok");
-    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), "Gremlok", props);
-    pa_proplist_free(props);
+    pa_proplist* props = pa().proplist_new();
+    pa().proplist_sets(props, PA_PROP_APPLICATION_NAME, "Gremlok");
+    pa().proplist_sets(props, PA_PROP_APPLICATION_ID, "io.github.gremlok.Gremlok");
+    m_context = pa().context_new_with_proplist(pa().threaded_mainloop_get_api(m_loop), "Gremlok", props);
+    pa().proplist_free(props);
     if (!m_context) {
         if (!m_everCounted)
             reportCount(0);
         return;
     }
-    pa_context_set_state_callback(m_context, &AudioStream::contextState, this);
+    pa().context_set_state_callback(m_context, &AudioStream::contextState, this);
     // Never start a server of our own: no server means no sound. Where there is none, this
     // fails at once (a missing socket), and that is the count: no output.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        qCWarning(lcSound) << "Cannot reach the sound server:" << pa_strerror(pa_context_errno(m_context));
+    if (pa().context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        qCWarning(lcSound) << "Cannot reach the sound server:" << pa().strerror(pa().context_errno(m_context));
         if (!m_everCounted)
             reportCount(0);
     }
@@ -125,7 +150,7 @@ void AudioStream::Open()
 void AudioStream::contextState(pa_context* c, void* self)
 {
     auto* s = static_cast<AudioStream*>(self);
-    switch (pa_context_get_state(c)) {
+    switch (pa().context_get_state(c)) {
     case PA_CONTEXT_READY:
         s->watchSinks();
         s->createStream();
@@ -133,7 +158,7 @@ void AudioStream::contextState(pa_context* c, void* self)
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
         qCWarning(lcSound) << (s->m_everCounted ? "Lost the sound server:" : "No sound server:")
-                           << pa_strerror(pa_context_errno(c));
+                           << pa().strerror(pa().context_errno(c));
         s->dropStream();
         // No server from the start means no output. A server that goes away later keeps its
         // count: the next sound connects again (a restarted server is found that way, without
@@ -150,21 +175,21 @@ void AudioStream::contextState(pa_context* c, void* self)
 // while nothing changes: the server sends an event only when a sink does.
 void AudioStream::watchSinks()
 {
-    pa_context_set_subscribe_callback(m_context, [](pa_context*, pa_subscription_event_type_t t, uint32_t, void* self) {
+    pa().context_set_subscribe_callback(m_context, [](pa_context*, pa_subscription_event_type_t t, uint32_t, void* self) {
         // A sink's volume or port changing leaves the count as it is.
         if ((t & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SINK
             && (t & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_CHANGE)
             static_cast<AudioStream*>(self)->countSinks();
     }, this);
-    if (pa_operation* op = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
-        pa_operation_unref(op);
+    if (pa_operation* op = pa().context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr))
+        pa().operation_unref(op);
     countSinks();
 }
 
 void AudioStream::countSinks()
 {
     // The server answers a listing in one message, so two listings never interleave here.
-    pa_operation* op = pa_context_get_sink_info_list(m_context, [](pa_context* c, const pa_sink_info*, int eol, void* self) {
+    pa_operation* op = pa().context_get_sink_info_list(m_context, [](pa_context* c, const pa_sink_info*, int eol, void* self) {
         auto* s = static_cast<AudioStream*>(self);
         if (eol == 0) {
             ++s->m_sinksListed;
@@ -173,16 +198,16 @@ void AudioStream::countSinks()
         const int n = s->m_sinksListed;
         s->m_sinksListed = 0;
         if (eol < 0) {
-            qCWarning(lcSound) << "The sound server did not list its outputs:" << pa_strerror(pa_context_errno(c));
+            qCWarning(lcSound) << "The sound server did not list its outputs:" << pa().strerror(pa().context_errno(c));
             return;
         }
         s->reportCount(n);
         // A sink where there was none: the stream is opened ahead of the first sound.
-        if (n > 0 && (!s->m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(s->m_stream))))
+        if (n > 0 && (!s->m_stream || !PA_STREAM_IS_GOOD(pa().stream_get_state(s->m_stream))))
             s->createStream();
     }, this);
     if (op)
-        pa_operation_unref(op);
+        pa().operation_unref(op);
 }
 
 void AudioStream::reportCount(int n)
@@ -201,28 +226,28 @@ void AudioStream::SetOutputsCounted(std::function<void(int)> counted)
 void AudioStream::createStream()
 {
     dropStream();
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
-    m_stream = pa_stream_new_with_proplist(m_context, "Gremlok sounds", &kSpec, nullptr, props);
-    pa_proplist_free(props);
+    pa_proplist* props = pa().proplist_new();
+    pa().proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
+    m_stream = pa().stream_new_with_proplist(m_context, "Gremlok sounds", &kSpec, nullptr, props);
+    pa().proplist_free(props);
     if (!m_stream) {
-        qCWarning(lcSound) << "The sound server refused the stream:" << pa_strerror(pa_context_errno(m_context));
+        qCWarning(lcSound) << "The sound server refused the stream:" << pa().strerror(pa().context_errno(m_context));
         return;
     }
-    pa_stream_set_state_callback(m_stream, &AudioStream::streamState, this);
-    pa_stream_set_write_callback(m_stream, &AudioStream::writeRequest, this);
+    pa().stream_set_state_callback(m_stream, &AudioStream::streamState, this);
+    pa().stream_set_write_callback(m_stream, &AudioStream::writeRequest, this);
     // The buffer is set, not left to the server's default (which is two seconds): the target
     // latency, handed out in pieces of half of it.
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(BufferMs * PA_USEC_PER_MSEC, &kSpec));
+    attr.tlength = uint32_t(pa().usec_to_bytes(BufferMs * PA_USEC_PER_MSEC, &kSpec));
     attr.prebuf = uint32_t(-1);
     attr.minreq = attr.tlength / 2;
     attr.fragsize = uint32_t(-1);
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     m_corked = true;
-    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-        qCWarning(lcSound) << "Cannot open the sound stream:" << pa_strerror(pa_context_errno(m_context));
+    if (pa().stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+        qCWarning(lcSound) << "Cannot open the sound stream:" << pa().strerror(pa().context_errno(m_context));
         dropStream();
     }
 }
@@ -230,10 +255,10 @@ void AudioStream::createStream()
 void AudioStream::streamState(pa_stream* st, void* self)
 {
     auto* s = static_cast<AudioStream*>(self);
-    switch (pa_stream_get_state(st)) {
+    switch (pa().stream_get_state(st)) {
     case PA_STREAM_READY: {
         s->m_ready = true;
-        if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(st))
+        if (const pa_buffer_attr* a = pa().stream_get_buffer_attr(st))
             qCDebug(lcSound) << "Sound stream open: target" << a->tlength << "bytes, request" << a->minreq
                              << "bytes, prebuffer" << a->prebuf << "bytes";
         // Sounds asked for while the stream was being opened play now, unless that is so late
@@ -244,7 +269,7 @@ void AudioStream::streamState(pa_stream* st, void* self)
         break;
     }
     case PA_STREAM_FAILED:
-        qCWarning(lcSound) << "The sound stream failed:" << pa_strerror(pa_context_errno(pa_stream_get_context(st)));
+        qCWarning(lcSound) << "The sound stream failed:" << pa().strerror(pa().context_errno(pa().stream_get_context(st)));
         s->m_ready = false;
         break;
     default:
@@ -272,13 +297,13 @@ void AudioStream::fill(size_t bytes)
         return;
     void* data = nullptr;
     size_t room = bytes;
-    if (pa_stream_begin_write(m_stream, &data, &room) < 0 || !data)
+    if (pa().stream_begin_write(m_stream, &data, &room) < 0 || !data)
         return;
     room = std::min(room, bytes);
     room -= room % kFrameBytes;
     m_mixer.Mix(static_cast<int16_t*>(data), int64_t(room / kFrameBytes));
-    if (pa_stream_write(m_stream, data, room, nullptr, 0, PA_SEEK_RELATIVE) < 0)
-        pa_stream_cancel_write(m_stream);
+    if (pa().stream_write(m_stream, data, room, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+        pa().stream_cancel_write(m_stream);
     else
         m_starved = false;
     if (room < bytes)
@@ -292,23 +317,23 @@ void AudioStream::kick()
     if (!m_ready)
         return;
     if (m_corkTimer) {
-        pa_threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
+        pa().threaded_mainloop_get_api(m_loop)->time_free(m_corkTimer);
         m_corkTimer = nullptr;
     }
-    size_t bytes = pa_stream_writable_size(m_stream);
+    size_t bytes = pa().stream_writable_size(m_stream);
     if (bytes != size_t(-1)) {
         // A starved stream starts again only once its prebuffer is full; give it that much
         // now, or it waits for a request that never comes.
         if (m_starved) {
-            if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(m_stream))
+            if (const pa_buffer_attr* a = pa().stream_get_buffer_attr(m_stream))
                 bytes = std::max<size_t>(bytes, a->prebuf);
         }
         fill(bytes);
     }
     // Uncorked after the data is there, so the server can start at once.
     if (m_corked) {
-        if (pa_operation* op = pa_stream_cork(m_stream, 0, nullptr, nullptr))
-            pa_operation_unref(op);
+        if (pa_operation* op = pa().stream_cork(m_stream, 0, nullptr, nullptr))
+            pa().operation_unref(op);
         m_corked = false;
     }
 }
@@ -317,15 +342,15 @@ void AudioStream::armCork()
 {
     if (m_corked || m_corkTimer || !m_ready)
         return;
-    m_corkTimer = pa_context_rttime_new(m_context, pa_rtclock_now() + CorkAfterMs * PA_USEC_PER_MSEC,
+    m_corkTimer = pa().context_rttime_new(m_context, pa().rtclock_now() + CorkAfterMs * PA_USEC_PER_MSEC,
         [](pa_mainloop_api* api, pa_time_event* e, const struct timeval*, void* self) {
             auto* s = static_cast<AudioStream*>(self);
             api->time_free(e);
             s->m_corkTimer = nullptr;
             if (s->m_mixer.Active() || s->m_corked || !s->m_ready)
                 return;
-            if (pa_operation* op = pa_stream_cork(s->m_stream, 1, nullptr, nullptr))
-                pa_operation_unref(op);
+            if (pa_operation* op = pa().stream_cork(s->m_stream, 1, nullptr, nullptr))
+                pa().operation_unref(op);
             s->m_corked = true;
         }, this);
 }
