@@ -5,6 +5,7 @@
 #include "platform/ScreenCapture.h"
 #include "platform/Trace.h"
 #include "platform/WaylandSession.h"
+#include "shell/frmMain.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -32,6 +33,10 @@ void ReleaseWhenIdle(int ms)
         QObject::connect(timer, &QTimer::timeout, [] {
             if (modGremlok::FightInProgress)
                 return;   // the next fight's end starts the wait again
+            // A linked peer starts fights with no warning at all: the buffer stays while the
+            // link is up, and the link's end starts the wait again.
+            if (const frmMain* m = frmMain::existing(); m && m->mnuDisconnect->isVisible())
+                return;
             const bool freed = platform::ScreenCapture::Release();
             platform::TrimHeap();
             platform::Trace("capture.buffer", freed ? QStringLiteral("released") : QStringLiteral("none"));

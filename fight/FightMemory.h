@@ -10,7 +10,8 @@ constexpr int IdleReleaseMs = 5000;
 // Milliseconds a buffer made ready for an announced fight is kept if the fight does not come.
 constexpr int UnusedReleaseMs = 30000;
 
-// A fight may follow: the capture buffer is made ready off the user-interface thread.
+// A fight may follow (or, with a peer linked, may come at any moment): the capture buffer is
+// made ready off the user-interface thread.
 void PrepareCapture();
 
 // A fight window has closed: memory goes back after `ms` unless a fight is on by then.

@@ -1,6 +1,7 @@
 // The link's menu commands: Available, Connect To..., Disconnect (the tear-down), Instant
 // Message..., and the one way messages go out.
 #include "core/modGremlok.h"
+#include "fight/FightMemory.h"
 #include "net/LinkBox.h"
 #include "net/LinkPort.h"
 #include "net/frmConnecting.h"
@@ -185,6 +186,7 @@ void frmMain::mnuDisconnect_Click()
     if (!Tag(mnuTimedFight).isEmpty() && !mnuTimedFight->isChecked())
         mnuTimedFight_Click();
     UpdateTrayStatus();
+    FightMemory::ReleaseWhenIdle();
     platform::Trace("link", QStringLiteral("torn down, difficulty %1").arg(Difficulty));
 }
 

@@ -3,6 +3,7 @@
 // protocol work to PeerLink and DispatchPeerMessage.
 #include "core/Logging.h"
 #include "core/modGremlok.h"
+#include "fight/FightMemory.h"
 #include "fight/FightRecorder.h"
 #include "fight/frmDesktop.h"
 #include "net/LinkBox.h"
@@ -43,6 +44,7 @@ void showConnected(frmMain& m)
     m.mnuConnect->setEnabled(false);
     m.mnuTimedFight->setEnabled(false);
     m.mnuFightNow->setEnabled(false);
+    FightMemory::PrepareCapture();
 }
 
 } // namespace

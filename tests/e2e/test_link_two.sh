@@ -140,6 +140,9 @@ wait_has "$TB" "fight	closed" 5 || fail "B's fight did not close"
 wait_until 4 eval '[ "$(grep -c "^fighttimer	armed" "$TB")" -gt "$arms" ]' || fail "B did not re-arm after the fight"
 has "$TA" "fighttimer	armed" && fail "A armed a timer"
 grep -q '^killtime' "$TA" && fail "a linked fight went into the best times"
+# The peer may start the next fight with no warning: the capture buffer, given back 5 s after a
+# fight otherwise, stays while the link is up.
+wait_until 7 has "$TA" "capture.buffer" && fail "A gave its capture buffer back while linked"
 
 # A disconnects: A listens again on Random, B has timed fights back on Beginner.
 menu_key left d || fail "A's left menu (disconnect)"
@@ -148,5 +151,6 @@ wait_has "$TB" "notify	Gremlok|Disconnected from Alpha." 5 || fail "B was not to
 wait_has "$TB" "link	torn down, difficulty 1" 5 || fail "B's difficulty not restored"
 [ "$(grep '^tray.icon' "$TA" | tail -1 | cut -f2)" = 3 ] || fail "A is not available again"
 wait_until 2 eval '[ "$(grep "^tray.icon" "$TB" | tail -1 | cut -f2)" = 2 ]' || fail "B's timed fights are not back on"
+wait_has "$TA" "capture.buffer	released" 10 || fail "A kept its capture buffer after the link ended"
 kill -0 "$GREMLOK_PID" && kill -0 "$PB" || fail "a copy ended"
 echo PASS
