@@ -68,21 +68,15 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    if (!SetUpBaseSkin(dir, argc, argv))
+    if (!SetUpGame(dir, argc, argv))
         return 1;
-
     frmMain& m = frmMain::instance();
-    ReadScreenMetrics();
-    LoadSkin();
     Difficulty = 1;
     AttackInterval = 200;
     AnimationSpeed = 45;
     CenterPointer = true;
     Pointer = 1;
     Blood = true;
-    Scramble = false;
-    FirstRun = false;
-    AutoUnload = false;
     SlowestBestTime = -1;   // no name prompts in between
     std::printf("screen %dx%d, sprite %dx%d, %d attack frames\n", ScreenWidth, ScreenHeight,
                 gEnemy->SpriteWidth, gEnemy->SpriteHeight, gEnemy->NumAttackSprites);

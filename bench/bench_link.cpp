@@ -42,18 +42,13 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    if (!SetUpBaseSkin(dir, argc, argv))
+    if (!SetUpGame(dir, argc, argv))
         return 1;
     frmMain& m = frmMain::instance();
-    ReadScreenMetrics();
-    LoadSkin();
     Difficulty = 2;
     AttackInterval = 500;
     AnimationSpeed = 500;
     Blood = false;
-    Scramble = false;
-    FirstRun = false;
-    AutoUnload = false;
     AutoAccept = true;
     Nickname = QStringLiteral("Loser");
     int port;

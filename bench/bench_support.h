@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the benchmarks: the base skin package in a Skins folder of their own.
 #include "core/modGremlok.h"
+#include "shell/frmMain.h"
 #include "skins/SkinPaths.h"
 
 #include <QCoreApplication>
@@ -29,6 +30,23 @@ inline bool SetUpBaseSkin(const QTemporaryDir& dir, int argc, char** argv)
     SkinPaths::SetProgramSkinsFolder(dir.filePath(QStringLiteral("Skins/")));
     SkinFolder = dir.filePath(QStringLiteral("simskin.tmp/"));
     Skin = BaseSkinName;
+    return true;
+}
+
+// The game as a benchmark drives it: the base skin unpacked and loaded, the main window made,
+// and nothing that would break into a run (no first-run tip, no scrambled screen, no unloading
+// between fights).
+inline bool SetUpGame(const QTemporaryDir& dir, int argc, char** argv)
+{
+    using namespace modGremlok;
+    if (!SetUpBaseSkin(dir, argc, argv))
+        return false;
+    frmMain::instance();
+    ReadScreenMetrics();
+    LoadSkin();
+    Scramble = false;
+    FirstRun = false;
+    AutoUnload = false;
     return true;
 }
 

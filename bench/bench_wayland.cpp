@@ -58,19 +58,14 @@ int main(int argc, char** argv)
         return 1;
     }
     QTemporaryDir dir;
-    if (!SetUpBaseSkin(dir, argc, argv))
+    if (!SetUpGame(dir, argc, argv))
         return 1;
     frmMain& m = frmMain::instance();
-    ReadScreenMetrics();
-    LoadSkin();
     Difficulty = 1;
     AttackInterval = 20000;
     AnimationSpeed = 20000;
     CenterPointer = true;
     Pointer = 1;
-    Scramble = false;
-    FirstRun = false;
-    AutoUnload = false;
     SlowestBestTime = -1;
     std::printf("window system %s, screen %dx%d\n", qPrintable(QGuiApplication::platformName()), ScreenWidth,
                 ScreenHeight);
