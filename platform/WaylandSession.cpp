@@ -1,5 +1,7 @@
 #include "platform/WaylandSession.h"
 
+#include "platform/WaylandDecorations.h"
+
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -20,17 +22,21 @@ bool IsWaylandSession()
 
 void ChooseWindowSystem()
 {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("wayland")))
+            LeaveDecorationsToCompositor();
         return;
+    }
     const bool wayland =
         qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0
         || (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("DISPLAY"));
     const bool x11 = qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("x11"), Qt::CaseInsensitive) == 0;
     // A Wayland session without WAYLAND_DISPLAY (a terminal reached another way) has nothing to
     // connect to natively; X11 as before.
-    if (wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "wayland;xcb");
-    else if (x11 && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        LeaveDecorationsToCompositor();
+    } else if (x11 && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QSignalBlocker>
 
@@ -155,6 +156,11 @@ void frmMain::loadPictures()
 void frmMain::PopupMenu(QMenu* menu, QAction* defaultItem)
 {
     menu->setDefaultAction(defaultItem);
+    // Natively on Wayland a menu without a window of ours to hang from opens as a window of its
+    // own, which a tiling compositor stretches over the whole screen (and keeps a screenful of
+    // pixels for while hidden); held at its own size, it floats as a menu should.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        menu->setFixedSize(menu->sizeHint());
     menu->exec(QCursor::pos());
 }
 
