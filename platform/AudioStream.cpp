@@ -58,13 +58,19 @@ AudioStream::~AudioStream()
     if (m_loopRunning)
         pa().threaded_mainloop_stop(m_loop);
     dropStream();
-    if (m_context) {
-        pa().context_set_state_callback(m_context, nullptr, nullptr);
-        pa().context_set_subscribe_callback(m_context, nullptr, nullptr);
-        pa().context_disconnect(m_context);
-        pa().context_unref(m_context);
-    }
+    dropContext();
     pa().threaded_mainloop_free(m_loop);
+}
+
+void AudioStream::dropContext()
+{
+    if (!m_context)
+        return;
+    pa().context_set_state_callback(m_context, nullptr, nullptr);
+    pa().context_set_subscribe_callback(m_context, nullptr, nullptr);
+    pa().context_disconnect(m_context);
+    pa().context_unref(m_context);
+    m_context = nullptr;
 }
 
 void AudioStream::dropStream()
@@ -120,12 +126,7 @@ void AudioStream::Open()
         return;
     }
     dropStream();
-    if (m_context) {
-        pa().context_set_state_callback(m_context, nullptr, nullptr);
-        pa().context_set_subscribe_callback(m_context, nullptr, nullptr);
-        pa().context_disconnect(m_context);
-        pa().context_unref(m_context);
-    }
+    dropContext();
     m_sinksListed = 0;
     pa_proplist* props = pa().proplist_new();
     pa().proplist_sets(props, PA_PROP_APPLICATION_NAME, "Gremlok");

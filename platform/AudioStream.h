@@ -59,6 +59,7 @@ public:
 private:
     class Lock;
     void dropStream();
+    void dropContext();
     void createStream();
     bool needsOpen() const;
     void kick();
